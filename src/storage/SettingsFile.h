@@ -1,0 +1,62 @@
+#pragma once
+// cfg/define.ecf: nine key=value lines, scrambled byte by byte, closed by a two-byte
+// checksum trailer.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/Settings.h"
+
+namespace pm {
+
+class Ui;
+struct Program;
+
+// The fixed scrambling constants: a multiplier prime to 96 and an addend.
+constexpr int kScrambleMultiplier = 37;
+constexpr int kScrambleAddend = 53;
+
+constexpr size_t kSettingsFileMax = 256;    // what start-up reads
+constexpr size_t kSettingsStoreMax = 1024;  // what a store reads and the trailer accepts
+
+inline constexpr std::string_view kSettingsFileName = "define.ecf";
+
+// 8-bit ones'-complement sum of the bytes, folded twice.
+uint8_t FoldedSum(std::span<const uint8_t> bytes);
+// The two trailer bytes for a text whose folded sum is r: 0xFF - r, 0xFF.
+std::array<uint8_t, 2> ChecksumTrailer(std::span<const uint8_t> text);
+uint8_t Scramble(uint8_t c);
+uint8_t Unscramble(uint8_t e);
+
+enum class SettingsError { None, Checksum, TooLong, Malformed };
+
+// Parses a whole file (trailer included). Pure; any bytes are safe.
+SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out);
+
+// The nine lines in plain text, CR LF after each, values as given (the address padded with
+// blanks to 15 characters); scrambled and with its trailer when `finish` is true.
+std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1Key = "identifier",
+                                       std::string_view line2Key = "port",
+                                       std::string_view line3Key = "group");
+
+std::string SettingsFilePath(const std::string& configFolder);
+
+// Start-up load: 0, or -1 after its message (the caller then says the application may fail).
+int LoadSettings(Program& program);
+// Rewrites one value: which 1 multicast_timer_flag, 2 multicast_timer, 3 refresh_time; any
+// other which rewrites the file unchanged with a fresh trailer.
+void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view text, int which);
+// Appends the trailer to the file at path.
+void AppendSettingsChecksum(Ui& ui, const std::string& path);
+
+// Messages.
+inline constexpr std::string_view kChecksumError = "define.ecf checksum error";
+inline constexpr std::string_view kSettingsUnreadable = "define.ecf can't be read";
+inline constexpr std::string_view kAppWillFail = "It will cause the application fail\n ";
+
+}  // namespace pm

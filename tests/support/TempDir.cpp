@@ -1,0 +1,20 @@
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "support/TestProgram.h"
+
+namespace pm::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "portmesa-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+}  // namespace pm::test
