@@ -1,0 +1,20 @@
+#include "net/SubnetCheck.h"
+
+#include <arpa/inet.h>
+
+#include "app/Program.h"
+#include "config/Validation.h"
+
+namespace pm {
+
+int CheckManagerSubnet(Program& p, uint32_t deviceAddress) {
+    for (const auto& adapter : p.interfaces.ReadAdapters()) {
+        for (const auto& a : adapter.addresses) {
+            if (IsSameSubnet(deviceAddress, ntohl(a.address), ntohl(a.mask)) == 0) return 1;
+        }
+    }
+    p.ui.Notice("The device IP and manager IP are not in the same subnet", "Error", Icon::Error);
+    return -1;
+}
+
+}  // namespace pm
