@@ -3,6 +3,8 @@
 // test builds a fresh program in one line. Everything runs on the one event loop: no locks.
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <string>
 
 #include "app/EventLoop.h"
@@ -78,6 +80,9 @@ struct Program {
     int sortAscending = 1;  // toggled by every column click
 
     std::array<uint8_t, 8> groupReport{};
+
+    // Local wall-clock time for the event log's stamps; tests replace it.
+    std::function<std::time_t()> wallClock = [] { return std::time(nullptr); };
 
     // Working copies of the forms.
     DeviceRecord configCopy;

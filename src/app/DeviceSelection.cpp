@@ -1,0 +1,92 @@
+#include "app/DeviceSelection.h"
+
+#include "inventory/DeviceTables.h"
+#include "inventory/RowBuilders.h"
+#include "protocol/ProtocolConstants.h"
+
+namespace pm {
+namespace {
+
+Lookup FindSelected(const Program& p, ListKind list, int row) {
+    if (list == ListKind::Discovery)
+        return FindDiscoveryByMac(p, p.discoveryList.GetItemText(row, kDiscMac));
+    return FindMonitorByAddress(p, p.monitorList.GetItemText(row, kMonIp));
+}
+
+bool InTable(const Lookup& l) {
+    return l.found && l.index >= 0 && l.index < static_cast<int>(kTableSize);
+}
+
+}  // namespace
+
+int ResolveSelection(Program& p) {
+    const int discoverySelected = p.discoveryList.GetItemCount(kStateSelected);
+    const int monitorSelected = p.monitorList.GetItemCount(kStateSelected);
+    if (discoverySelected > 1 || monitorSelected > 1)
+        return kSelectionTooMany;
+    if (discoverySelected == 0 && monitorSelected == 0)
+        return kSelectionNone;
+
+    const ListKind list = discoverySelected == 1 ? ListKind::Discovery : ListKind::Monitor;
+    const CReportCtrl& ctrl = list == ListKind::Discovery ? p.discoveryList : p.monitorList;
+    const int row = ctrl.FirstSelected();
+    const Lookup found = FindSelected(p, list, row);
+    if (!InTable(found))
+        return kSelectionNone;
+
+    p.selection.index = found.index;
+    p.selection.list = list;
+    p.selection.discoveryCount = p.discoveryList.GetItemCount(kStateAny);
+    p.selection.monitorCount = p.monitorList.GetItemCount(kStateAny);
+    if (list == ListKind::Discovery)
+        return kSelectionDiscovery;
+
+    const DeviceRecord& entry = p.monitor[static_cast<size_t>(found.index)];
+    if (entry.major == 2 && entry.revision == 6) {
+        for (int column = kMonIp; column < p.monitorList.GetColumnCount(); ++column)
+            p.monitorList.SetItemTextColor(row, column, kPureRed, true);
+    }
+    return kSelectionMonitor;
+}
+
+bool SelectOneDevice(Program& p) {
+    switch (ResolveSelection(p)) {
+        case kSelectionTooMany:
+            p.ui.Notice(kOnlyOneDevice, "Error", Icon::Error);
+            return false;
+        case kSelectionNone:
+            p.ui.Notice(kSelectOneDevice, "Error", Icon::Error);
+            return false;
+        default:
+            return true;
+    }
+}
+
+DeviceRecord& SelectedEntry(Program& p) {
+    DeviceTable& table = p.selection.list == ListKind::Discovery ? p.discovery : p.monitor;
+    return table[static_cast<size_t>(p.selection.index)];
+}
+
+bool SelectDeviceForPasswordChange(Program& p) {
+    if (!SelectOneDevice(p))
+        return false;
+    if (SelectedEntry(p).loader == kLoaderMarker) {
+        p.ui.Notice(kLoaderNoPassword, "Error", Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list) {
+    const CReportCtrl& ctrl = list == ListKind::Discovery ? p.discoveryList : p.monitorList;
+    if (ctrl.GetItemCount(kStateSelected) != 1)
+        return std::nullopt;
+    const Lookup found = FindSelected(p, list, ctrl.FirstSelected());
+    if (!InTable(found))
+        return false;
+    const DeviceTable& table = list == ListKind::Discovery ? p.discovery : p.monitor;
+    const DeviceRecord& entry = table[static_cast<size_t>(found.index)];
+    return entry.ip_mode == 1 && entry.revision >= 3;
+}
+
+}  // namespace pm

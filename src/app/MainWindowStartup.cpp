@@ -1,0 +1,54 @@
+#include "app/MainWindowStartup.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "inventory/MonitorPolling.h"
+#include "inventory/RowBuilders.h"
+#include "net/GroupReport.h"
+#include "storage/MonitorFile.h"
+#include "storage/SettingsFile.h"
+
+namespace pm {
+
+StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTransport) {
+    StartupOutcome out;
+    if (LoadSettings(p) != 0)
+        p.ui.Notice(kAppWillFail, "Error", Icon::Error);
+    out.groupIntervalItem = p.settings.multicast_interface_on_off != 0;
+
+    CreateDiscoveryColumns(p);
+    CreateMonitorColumns(p);
+    p.discovery.fill(DeviceRecord{});
+    p.monitor.fill(DeviceRecord{});
+    RestoreMonitorList(p);
+
+    if (startTransport)
+        startTransport();
+    StartPolling(p);
+    StartRefreshTimer(p, kInitialRefreshMs);
+    p.upgrade = UpgradeWatch{};
+    p.pending.Clear();
+
+    p.groupReport = BuildGroupReport(TextOf(p.settings.multicast_group));
+    // A period of 0 s would send without pause: the timer runs only with a positive interval.
+    if (p.settings.multicast_timer_flag != 0 && p.settings.multicast_timer > 0) {
+        const uint64_t ms = static_cast<uint64_t>(p.settings.multicast_timer) * 1000;
+        const uint32_t period = static_cast<uint32_t>(std::min<uint64_t>(ms, INT32_MAX));
+        p.loop.StartTimer(p.GroupReportTimer(), period, [&p] { SendGroupReportTick(p); });
+    }
+    out.checkedRefreshItem = RefreshMenuItemFor(p.settings.refresh_time);
+    return out;
+}
+
+void SendGroupReportTick(Program& p) {
+    p.net.SendGroupReport(p.groupReport.data(), p.groupReport.size());
+}
+
+void StopMainWindowTimers(Program& p) {
+    StopPolling(p);
+    p.loop.StopTimer(p.RefreshTimer());
+    p.loop.StopTimer(p.GroupReportTimer());
+}
+
+}  // namespace pm

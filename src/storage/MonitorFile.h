@@ -1,0 +1,54 @@
+#pragma once
+// The monitor list on disk: n DeviceRecords of 292 bytes each (0 <= n <= 256), no header.
+// "Monitor save" and the start-up restore use cfg/monitor.cfg; "Monitor save as" and
+// "Monitor load" a file the user chooses.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Program.h"
+
+namespace pm {
+
+inline constexpr std::string_view kMonitorFileName = "monitor.cfg";
+inline constexpr std::string_view kSaveAsProposal = "Default.cfg";
+constexpr size_t kMonitorFileMax = kRecordSize * kTableSize;  // 74752
+
+inline constexpr std::string_view kConfigFileError = "Config File Error";
+inline constexpr std::string_view kDuplicateIp = "Duplicate ip in monitor list";
+inline constexpr std::string_view kDuplicateDevice = "Duplicate device in monitor list";
+inline constexpr std::string_view kMonitorListFull = "out of 256 device in monitor list";
+inline constexpr std::string_view kMonitorSaveFail = "Save monitor list fail";
+
+std::string MonitorFilePath(const std::string& configFolder);
+// The one filter of both file dialogs: "config File (*.cfg)", "*.cfg".
+std::vector<FileFilter> MonitorFileFilters();
+
+// The records of a file's bytes, or nullopt when the size is not a multiple of 292. At most
+// 256 records are taken.
+std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_t> bytes);
+std::vector<uint8_t> BuildMonitorFile(const Program& p);
+
+// Writes the first n monitor entries, n = rows of the monitor list. The file is replaced
+// whole (written beside it, then renamed over it), so a failed save leaves the old one
+// intact; a failure is reported with kMonitorSaveFail. Returns 0 or -1.
+int SaveMonitorList(Program& p, const std::string& path);
+// "Monitor save" and "Monitor save as" (nothing happens when the dialog is cancelled).
+void SaveMonitorListDefault(Program& p);
+void SaveMonitorListAs(Program& p);
+
+// Start-up: reads cfg/monitor.cfg into an empty monitor table and draws its rows. Missing
+// file: empty list, no message. Bad size: "Config File Error" and an empty table.
+void RestoreMonitorList(Program& p);
+
+// "Monitor load": adds the records of a chosen file to the list, skipping duplicates with a
+// warning each, and stops at 256 entries. Returns 0, or -1 after "Config File Error".
+void LoadMonitorList(Program& p);
+int LoadMonitorListFrom(Program& p, const std::string& path);
+// The checks and additions of "Monitor load" for records already read.
+void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records);
+
+}  // namespace pm
