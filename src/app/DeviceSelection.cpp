@@ -77,6 +77,17 @@ bool SelectDeviceForPasswordChange(Program& p) {
     return true;
 }
 
+void OnListItemChanged(Program& p, ListKind list) {
+    if (list == ListKind::Discovery) {
+        const int row = p.monitorList.FirstSelected();
+        if (row >= 0)
+            p.monitorList.SetItemStates(row, kStateUnselected);
+        return;
+    }
+    for (int row : p.discoveryList.SelectedRows())
+        p.discoveryList.SetItemStates(row, kStateUnselected);
+}
+
 std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list) {
     const CReportCtrl& ctrl = list == ListKind::Discovery ? p.discoveryList : p.monitorList;
     if (ctrl.GetItemCount(kStateSelected) != 1)

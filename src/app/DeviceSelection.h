@@ -36,6 +36,11 @@ bool SelectDeviceForPasswordChange(Program& p);
 // 3 or later), or nullopt to leave it as it is (no or several selected rows).
 std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list);
 
+// The two lists keep one selection between them: a change in the discovery list unselects
+// the first selected monitor row; a change in the monitor list unselects every selected
+// discovery row.
+void OnListItemChanged(Program& p, ListKind list);
+
 // The entry the selection context points at.
 DeviceRecord& SelectedEntry(Program& p);
 

@@ -1,16 +1,285 @@
 #include "app/qt/CPortmesaDlg.h"
 
-#include "storage/SettingsFile.h"
+#include <QActionGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/CommandIds.h"
+#include "app/DeviceSelection.h"
+#include "app/DeviceWeb.h"
+#include "app/MainWindowStartup.h"
+#include "controls/qt/CAboutDlg.h"
+#include "controls/qt/CReportView.h"
+#include "controls/qt/DrawnImages.h"
+#include "inventory/MonitorCommands.h"
+#include "inventory/MonitorPolling.h"
+#include "storage/EventLog.h"
+#include "storage/MonitorFile.h"
 
 namespace pm {
+namespace {
 
-CPortmesaDlg::CPortmesaDlg(Program& program, QWidget* parent) : QDialog(parent), program_(program) {
+constexpr int kButtonWidth = 110;  // 72 dialog units
+
+}  // namespace
+
+CPortmesaDlg::CPortmesaDlg(Program& program, MainWindowHooks hooks, QWidget* parent)
+    : QDialog(parent), program_(program), hooks_(std::move(hooks)) {
+    setObjectName("CPortmesaDlg");
+    setWindowTitle("PARVEX Management Utility");
+    setWindowIcon(AppIcon());
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    setFont(QFont("Arial", font().pointSize()));
+    BuildControls();
+    BuildMenus();
     resize(702, 570);
+}
+
+CPortmesaDlg::~CPortmesaDlg() {
+    // The program outlives the window: its timers must not call into a window that is gone.
+    if (!closed_)
+        StopMainWindowTimers(program_);
+}
+
+QPushButton* CPortmesaDlg::AddButton(int id, const char* caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString("ctl_%1").arg(id));
+    // Enter never clicks a button by itself: the keyboard only moves the focus.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFixedWidth(kButtonWidth);
+    buttons_[id] = button;
+    return button;
+}
+
+void CPortmesaDlg::BuildControls() {
+    discoveryView_ = new CReportView(program_.discoveryList, false, this);
+    discoveryView_->setObjectName("ctl_1000");
+    monitorView_ = new CReportView(program_.monitorList, true, this);
+    monitorView_->setObjectName("ctl_1003");
+
+    auto* discoveryBox = new QGroupBox("Discovery List", this);
+    auto* discoveryLayout = new QVBoxLayout(discoveryBox);
+    discoveryLayout->addWidget(discoveryView_, 1);
+    auto* discoverRow = new QHBoxLayout;
+    discoverRow->addStretch();
+    discoverRow->addWidget(AddButton(ids::kDiscover, "Discover"));
+    discoveryLayout->addLayout(discoverRow);
+
+    auto* moveRow = new QHBoxLayout;
+    moveRow->addStretch();
+    moveRow->addWidget(AddButton(ids::kAddToMonitor, "Add to Monitor List"));
+    auto* arrow = new QLabel(this);
+    arrow->setPixmap(DownArrowImage());
+    moveRow->addWidget(arrow);
+    moveRow->addStretch();
+
+    auto* monitorBox = new QGroupBox("Monitor List", this);
+    auto* monitorLayout = new QVBoxLayout(monitorBox);
+    monitorLayout->addWidget(monitorView_, 1);
+    auto* itemRow = new QHBoxLayout;
+    itemRow->addStretch();
+    itemRow->addWidget(AddButton(ids::kAddItem, "Add item"));
+    itemRow->addSpacing(12);
+    itemRow->addWidget(AddButton(ids::kDeleteItem, "Delete item"));
+    monitorLayout->addLayout(itemRow);
+
+    auto* settingBox = new QGroupBox("Device Setting", this);
+    auto* settingRow = new QHBoxLayout(settingBox);
+    settingRow->addWidget(AddButton(ids::kConfigureSettings, "Configure settings"));
+    settingRow->addStretch();
+    settingRow->addWidget(AddButton(ids::kChangePassword, "Change password"));
+    settingRow->addStretch();
+    settingRow->addWidget(AddButton(ids::kUpgradeFirmware, "Upgrade firmware"));
+    settingRow->addStretch();
+    settingRow->addWidget(AddButton(ids::kAccessWeb, "Access web"));
+    settingRow->addStretch();
+    settingRow->addWidget(AddButton(ids::kDhcpRefresh, "DHCP Refresh"));
+
+    auto* exitRow = new QHBoxLayout;
+    exitRow->addStretch();
+    exitRow->addWidget(AddButton(ids::kExit, "Exit"));
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(18, 6, 18, 10);
+    main->addWidget(discoveryBox, 128);
+    main->addLayout(moveRow);
+    main->addWidget(monitorBox, 132);
+    main->addWidget(settingBox);
+    main->addLayout(exitRow);
+
+    auto connectButton = [this](int id, auto fn) {
+        connect(buttons_.at(id), &QPushButton::clicked, this, fn);
+    };
+    connectButton(ids::kDiscover, [this] { /* discovery arrives with the protocol core */ });
+    connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
+    connectButton(ids::kAddItem,
+                  [this] { AddDeviceByAddress(program_, [](DeviceRecord&) { return false; }); });
+    connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_); });
+    connectButton(ids::kConfigureSettings, [this] { SelectOneDevice(program_); });
+    connectButton(ids::kChangePassword, [this] { SelectDeviceForPasswordChange(program_); });
+    connectButton(ids::kUpgradeFirmware, [this] { SelectOneDevice(program_); });
+    connectButton(ids::kDhcpRefresh, [this] { SelectOneDevice(program_); });
+    connectButton(ids::kAccessWeb, [this] { OpenDeviceWeb(program_, WebRequest::Button); });
+    connectButton(ids::kExit, [this] { accept(); });
+
+    connect(discoveryView_, &CReportView::rowDoubleClicked, this,
+            [this] { AddOneToMonitor(program_); });
+    connect(monitorView_, &CReportView::rowDoubleClicked, this,
+            [this] { OpenDeviceWeb(program_, WebRequest::DoubleClick); });
+    connect(discoveryView_, &CReportView::itemChanged, this,
+            [this] { OnListItemChanged(program_, ListKind::Discovery); });
+    connect(monitorView_, &CReportView::itemChanged, this,
+            [this] { OnListItemChanged(program_, ListKind::Monitor); });
+    connect(discoveryView_, &CReportView::listClicked, this,
+            [this] { OnListClicked(ListKind::Discovery); });
+    connect(monitorView_, &CReportView::listClicked, this,
+            [this] { OnListClicked(ListKind::Monitor); });
+    connect(discoveryView_, &CReportView::columnClicked, this,
+            [this](int column) { OnColumnClicked(ListKind::Discovery, column); });
+    connect(monitorView_, &CReportView::columnClicked, this,
+            [this](int column) { OnColumnClicked(ListKind::Monitor, column); });
+}
+
+void CPortmesaDlg::BuildMenus() {
+    menuBar_ = new QMenuBar(this);
+    layout()->setMenuBar(menuBar_);
+    auto add = [this](QMenu* menu, int id, const char* caption) {
+        QAction* action = menu->addAction(caption);
+        action->setData(id);
+        action->setObjectName(QString("menu_%1").arg(id));
+        connect(action, &QAction::triggered, this, [this, id] { OnMenu(id); });
+        actions_[id] = action;
+        return action;
+    };
+
+    QMenu* file = menuBar_->addMenu("File");
+    add(file, ids::kMonitorSave, "Monitor save");
+    add(file, ids::kMonitorSaveAs, "Monitor save as");
+    add(file, ids::kMonitorLoad, "Monitor load");
+    file->addSeparator();
+    add(file, ids::kMenuExit, "Exit");
+
+    QMenu* view = menuBar_->addMenu("View");
+    add(view, ids::kViewLog, "View log");
+    add(view, ids::kClearLog, "Clear log");
+
+    QMenu* option = menuBar_->addMenu("Option");
+    QMenu* refresh = option->addMenu("Refresh time");
+    auto* group = new QActionGroup(this);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const std::pair<int, const char*> items[] = {{ids::kRefresh15s, "15 secs"},
+                                                 {ids::kRefresh30s, "30 secs"},
+                                                 {ids::kRefresh1min, "1 min"},
+                                                 {ids::kRefresh2min, "2 mins"},
+                                                 {ids::kRefresh5min, "5 mins"}};
+    for (const auto& [id, caption] : items) {
+        QAction* action = add(refresh, id, caption);
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    add(option, ids::kGroupInterval, "Group Interval");
+
+    QMenu* help = menuBar_->addMenu("Help");
+    add(help, ids::kAbout, "About");
+}
+
+QAction* CPortmesaDlg::MenuAction(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QPushButton* CPortmesaDlg::Button(int id) const {
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
 }
 
 void CPortmesaDlg::Start() {
     setWindowTitle("Parvex Management Utility");
-    if (LoadSettings(program_) != 0) program_.ui.Notice(kAppWillFail, "Error", Icon::Error);
+    const StartupOutcome outcome = StartMainWindow(program_, hooks_.startTransport);
+    if (!outcome.groupIntervalItem) {
+        if (QAction* item = MenuAction(ids::kGroupInterval)) {
+            actions_.erase(ids::kGroupInterval);
+            delete item;
+        }
+    }
+    buttons_.at(ids::kDhcpRefresh)->setEnabled(false);
+    if (QAction* item = MenuAction(outcome.checkedRefreshItem))
+        item->setChecked(true);
+}
+
+void CPortmesaDlg::OnMenu(int id) {
+    switch (id) {
+        case ids::kMonitorSave:
+            SaveMonitorListDefault(program_);
+            return;
+        case ids::kMonitorSaveAs:
+            SaveMonitorListAs(program_);
+            return;
+        case ids::kMonitorLoad:
+            LoadMonitorList(program_);
+            return;
+        case ids::kMenuExit:
+            reject();
+            return;
+        case ids::kViewLog:
+            ViewLog(program_.ui, program_.configFolder);
+            return;
+        case ids::kClearLog:
+            ClearLog(program_.configFolder);
+            return;
+        case ids::kGroupInterval:
+            return;  // the group interval form arrives with the forms
+        case ids::kAbout: {
+            CAboutDlg about(this);
+            about.exec();
+            return;
+        }
+        default:
+            if (ChooseRefreshTime(program_, id)) {
+                if (QAction* item = MenuAction(id))
+                    item->setChecked(true);
+            }
+            return;
+    }
+}
+
+void CPortmesaDlg::OnListClicked(ListKind list) {
+    if (const auto enable = DhcpRefreshEnabling(program_, list))
+        buttons_.at(ids::kDhcpRefresh)->setEnabled(*enable);
+}
+
+void CPortmesaDlg::OnColumnClicked(ListKind, int) {}
+
+void CPortmesaDlg::OnSocketEvent(int) {}
+
+void CPortmesaDlg::keyPressEvent(QKeyEvent* event) {
+    // Neither Enter nor Escape closes the window.
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CPortmesaDlg::done(int result) {
+    if (!closed_) {
+        closed_ = true;
+        StopMainWindowTimers(program_);
+        if (hooks_.closeTransport)
+            hooks_.closeTransport();
+    }
+    QDialog::done(result);
 }
 
 }  // namespace pm

@@ -1,20 +1,69 @@
 #pragma once
-// The main window.
+// The main window: the two device lists, the buttons and menus that start every operation,
+// and the routing of the user's actions to the core.
 #include <QDialog>
+#include <functional>
+#include <map>
 
 #include "app/Program.h"
 
+class QAction;
+class QMenuBar;
+class QPushButton;
+
 namespace pm {
+
+class CReportView;
+
+// What the window needs from the transport, which main (or a lab test) owns.
+struct MainWindowHooks {
+    // Hands the window's socket-event handler to the transport and starts following the
+    // local interfaces (the first pass opens the sockets).
+    std::function<void()> startTransport;
+    // Closes every socket; called once when the window closes, however it closes.
+    std::function<void()> closeTransport;
+};
 
 class CPortmesaDlg : public QDialog {
     Q_OBJECT
-public:
-    explicit CPortmesaDlg(Program& program, QWidget* parent = nullptr);
+  public:
+    explicit CPortmesaDlg(Program& program, MainWindowHooks hooks = {}, QWidget* parent = nullptr);
+    ~CPortmesaDlg() override;
     // The start-up sequence; call once before showing the window.
     void Start();
 
-private:
+    // By identifier, for tests and the lab: nullptr when there is none (a removed item).
+    QAction* MenuAction(int id) const;
+    QPushButton* Button(int id) const;
+    CReportView* DiscoveryView() const { return discoveryView_; }
+    CReportView* MonitorView() const { return monitorView_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+
+    // A datagram is waiting behind this event identifier.
+    void OnSocketEvent(int eventId);
+
+  public slots:
+    void done(int result) override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    QPushButton* AddButton(int id, const char* caption);
+    void OnMenu(int id);
+    void OnListClicked(ListKind list);
+    void OnColumnClicked(ListKind list, int column);
+
     Program& program_;
+    MainWindowHooks hooks_;
+    bool closed_ = false;
+    CReportView* discoveryView_ = nullptr;
+    CReportView* monitorView_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    std::map<int, QPushButton*> buttons_;
+    std::map<int, QAction*> actions_;
 };
 
 }  // namespace pm

@@ -1,45 +1,6 @@
-#include <QApplication>
-
-#include "app/Program.h"
-#include "app/qt/CPortmesaDlg.h"
-#include "app/qt/QtLoop.h"
-#include "app/qt/QtUi.h"
-#include "storage/ConfigFolder.h"
-
-namespace {
-
-// Until the socket table is wired in, the window runs without a network.
-class NoTransport : public pm::Transport {
-public:
-    int SendBroadcast(uint8_t*, size_t) override { return 0; }
-    int SendMulticast(uint8_t*, size_t) override { return 0; }
-    int SendToDevice(uint32_t, uint8_t*, size_t) override { return 0; }
-    int SendTftp(uint32_t, uint32_t, const uint8_t*, size_t, uint16_t) override { return 0; }
-    int SendGroupReport(const uint8_t*, size_t) override { return 0; }
-    int LastError() const override { return 0; }
-    bool AttachTftpWindow(std::function<void(int)>) override { return true; }
-    int ReceiveFromEvent(int, uint8_t*, size_t, uint32_t&, uint16_t&) override { return -1; }
-};
-
-class NoInterfaces : public pm::InterfaceSource {
-public:
-    pm::AdapterSnapshot ReadAdapters() override { return {}; }
-};
-
-}  // namespace
+#include "app/qt/CPortmesaApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    pm::QtUi ui;
-    pm::QtLoop loop;
-    NoTransport net;
-    NoInterfaces interfaces;
-    pm::Program program(ui, loop, net, interfaces);
-    program.configFolder = pm::ConfigFolderPath();
-
-    pm::CPortmesaDlg window(program);
-    ui.SetMainWindow(&window);
-    window.Start();
-    window.show();
-    return app.exec();
+    pm::CPortmesaApp app(argc, argv);
+    return app.Run();
 }

@@ -1,0 +1,66 @@
+#pragma once
+// The view of a report list: a QTableView over a table model that reads a CReportCtrl. The
+// model shows each cell's text and colours, the status image in the first column, the
+// column captions and widths; the view keeps its selection and the model's row states in
+// step both ways, draws grid lines, selects whole rows (several at a time) and swallows the
+// space bar.
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include "controls/CReportCtrl.h"
+
+namespace pm {
+
+class ReportModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // withImages: the first column shows the row's image (the monitor list's status).
+    ReportModel(CReportCtrl& ctrl, bool withImages, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    CReportCtrl& Ctrl() { return ctrl_; }
+
+  signals:
+    void columnInserted(int column);
+    void reset();
+    void selectionChangedInModel();
+
+  private:
+    void OnChange(const ReportChange& change);
+    CReportCtrl& ctrl_;
+    bool withImages_;
+    int rows_ = 0;  // what the view has been told, between begin/end notifications
+    int columns_ = 0;
+};
+
+class CReportView : public QTableView {
+    Q_OBJECT
+  public:
+    CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent = nullptr);
+    ReportModel* reportModel() const { return model_; }
+
+  signals:
+    // The user changed the selection (not the program).
+    void itemChanged();
+    // A mouse click anywhere in the list, after the selection has followed it.
+    void listClicked();
+    void rowDoubleClicked(int row);
+    void columnClicked(int column);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void PullSelectionFromModel();
+    void PushSelectionToModel();
+    void ApplyColumnWidth(int column);
+    ReportModel* model_;
+    bool syncing_ = false;
+};
+
+}  // namespace pm
