@@ -1,0 +1,198 @@
+// The main window offscreen: what only the GUI does (columns, menus, keys, clicks that reach
+// the core, closing).
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <fstream>
+
+#include "app/CommandIds.h"
+#include "app/qt/CPortmesaDlg.h"
+#include "controls/qt/CReportView.h"
+#include "storage/SettingsFile.h"
+#include "support/MonitoredDevices.h"
+#include "support/TestProgram.h"
+
+namespace pm {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void Open(int featureOn, int refreshTime) {
+        Settings s = p.settings;
+        s.multicast_interface_on_off = featureOn;
+        s.refresh_time = refreshTime;
+        const auto file = BuildSettingsFile(s);
+        std::ofstream(SettingsFilePath(p.configFolder), std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()),
+                   static_cast<std::streamsize>(file.size()));
+        window = std::make_unique<CPortmesaDlg>(
+            p, MainWindowHooks{[this] { ++transportStarts; }, [this] { ++transportCloses; }});
+        window->Start();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    std::vector<int> Widths(CReportView* view) const {
+        std::vector<int> out;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            out.push_back(view->horizontalHeader()->sectionSize(c));
+        return out;
+    }
+    QPoint Cell(CReportView* view, int row, int column) const {
+        return view->visualRect(view->model()->index(row, column)).center();
+    }
+
+    test::TestProgram t;
+    Program& p = t.program;
+    std::unique_ptr<CPortmesaDlg> window;
+    int transportStarts = 0;
+    int transportCloses = 0;
+};
+
+TEST_F(MainWindowTest, ListsHaveTheirColumnsAndWidths) {
+    Open(1, 15);
+    EXPECT_EQ(window->windowTitle(), "Parvex Management Utility");
+    EXPECT_EQ(transportStarts, 1);
+    EXPECT_EQ(Widths(window->DiscoveryView()),
+              (std::vector<int>{115, 100, 100, 100, 100, 100, 100, 100, 100, 100}));
+    EXPECT_EQ(Widths(window->MonitorView()),
+              (std::vector<int>{20, 95, 100, 100, 100, 100, 100, 100, 100, 100, 100}));
+    auto* model = window->MonitorView()->model();
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "S");
+    EXPECT_EQ(model->headerData(10, Qt::Horizontal).toString(), "Group Interval");
+    EXPECT_TRUE(window->MonitorView()->showGrid());
+    EXPECT_EQ(window->MonitorView()->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(window->DiscoveryView()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_FALSE(window->Button(ids::kDhcpRefresh)->isEnabled());
+    EXPECT_EQ(window->Button(ids::kAddToMonitor)->text(), "Add to Monitor List");
+}
+
+TEST_F(MainWindowTest, MenusCarryEveryItemWithItsId) {
+    Open(1, 60);
+    const std::pair<int, const char*> items[] = {{ids::kMonitorSave, "Monitor save"},
+                                                 {ids::kMonitorSaveAs, "Monitor save as"},
+                                                 {ids::kMonitorLoad, "Monitor load"},
+                                                 {ids::kMenuExit, "Exit"},
+                                                 {ids::kViewLog, "View log"},
+                                                 {ids::kClearLog, "Clear log"},
+                                                 {ids::kRefresh15s, "15 secs"},
+                                                 {ids::kRefresh30s, "30 secs"},
+                                                 {ids::kRefresh1min, "1 min"},
+                                                 {ids::kRefresh2min, "2 mins"},
+                                                 {ids::kRefresh5min, "5 mins"},
+                                                 {ids::kGroupInterval, "Group Interval"},
+                                                 {ids::kAbout, "About"}};
+    for (const auto& [id, caption] : items) {
+        QAction* action = window->MenuAction(id);
+        ASSERT_NE(action, nullptr) << caption;
+        EXPECT_EQ(action->text(), caption);
+        EXPECT_EQ(action->data().toInt(), id);
+    }
+    QStringList menus;
+    for (QAction* top : window->MenuBar()->actions())
+        menus << top->text();
+    EXPECT_EQ(menus, (QStringList{"File", "View", "Option", "Help"}));
+
+    // The check mark follows refresh_time, then the user's choice.
+    EXPECT_TRUE(window->MenuAction(ids::kRefresh1min)->isChecked());
+    window->MenuAction(ids::kRefresh5min)->trigger();
+    EXPECT_TRUE(window->MenuAction(ids::kRefresh5min)->isChecked());
+    EXPECT_FALSE(window->MenuAction(ids::kRefresh1min)->isChecked());
+    EXPECT_EQ(t.loop.PeriodOf(p.RefreshTimer()), 300000u);
+    window->MenuAction(ids::kRefresh5min)->trigger();  // choosing it again keeps the mark
+    EXPECT_TRUE(window->MenuAction(ids::kRefresh5min)->isChecked());
+}
+
+TEST_F(MainWindowTest, GroupIntervalItemIsGoneWhenTheFeatureIsOff) {
+    Open(0, 45);
+    EXPECT_EQ(window->MenuAction(ids::kGroupInterval), nullptr);
+    for (QAction* top : window->MenuBar()->actions())
+        for (QAction* item : top->menu()->actions())
+            EXPECT_NE(item->text(), "Group Interval");
+    EXPECT_EQ(window->DiscoveryView()->model()->columnCount(), 9);
+    for (int id : {ids::kRefresh15s, ids::kRefresh30s, ids::kRefresh1min, ids::kRefresh2min,
+                   ids::kRefresh5min})
+        EXPECT_FALSE(window->MenuAction(id)->isChecked());
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowOpen) {
+    Open(1, 15);
+    for (QWidget* target : std::initializer_list<QWidget*>{window.get(), window->MonitorView(),
+                                                           window->Button(ids::kExit),
+                                                           window->Button(ids::kDiscover)}) {
+        target->setFocus();
+        for (auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(target, key);
+        EXPECT_TRUE(window->isVisible());
+    }
+    EXPECT_EQ(transportCloses, 0);
+    QTest::mouseClick(window->Button(ids::kExit), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_EQ(transportCloses, 1);
+    EXPECT_FALSE(t.loop.TimerRunning(p.RefreshTimer()));
+}
+
+TEST_F(MainWindowTest, CloseBoxAndMenuExitCloseTheTransportOnce) {
+    Open(1, 15);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    window->MenuAction(ids::kMenuExit)->trigger();
+    EXPECT_EQ(transportCloses, 1);
+}
+
+TEST_F(MainWindowTest, ClicksAndDoubleClicksReachTheCore) {
+    Open(1, 15);
+    DeviceRecord dhcp = test::MakeDevice("10.1.0.20", 20);
+    dhcp.ip_mode = 1;
+    dhcp.revision = 3;
+    test::AddMonitored(p, dhcp);
+    test::AddDiscovered(p, test::MakeDevice("10.1.0.40", 40));
+    test::AddDiscovered(p, test::MakeDevice("10.1.0.41", 41));
+
+    // A click on a DHCP device enables "DHCP Refresh"; the lists keep one selection.
+    auto* monitor = window->MonitorView();
+    QTest::mouseClick(monitor->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(monitor, 0, 1));
+    EXPECT_TRUE(window->Button(ids::kDhcpRefresh)->isEnabled());
+    auto* discovery = window->DiscoveryView();
+    QTest::mouseClick(discovery->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(discovery, 1, 1));
+    EXPECT_FALSE(window->Button(ids::kDhcpRefresh)->isEnabled());
+    EXPECT_TRUE(p.monitorList.SelectedRows().empty());
+    EXPECT_FALSE(monitor->selectionModel()->hasSelection());
+
+    // The space bar changes nothing.
+    discovery->setFocus();
+    QTest::keyClick(discovery, Qt::Key_Down);
+    QTest::keyClick(discovery, Qt::Key_Space);
+    EXPECT_EQ(p.discoveryList.SelectedRows().size(), 1u);
+
+    // A double-click moves a discovered device to the monitor list.
+    QTest::mouseDClick(discovery->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       Cell(discovery, 1, 1));
+    EXPECT_EQ(p.discoveryList.GetItemCount(kStateAny), 1);
+    ASSERT_EQ(p.monitorList.GetItemCount(kStateAny), 2);
+    EXPECT_EQ(monitor->model()->data(monitor->model()->index(1, 1)).toString(), "10.1.0.41");
+
+    // A device operation without a selection says so.
+    for (int r = 0; r < p.monitorList.GetItemCount(kStateAny); ++r)
+        p.monitorList.SetItemStates(r, kStateUnselected);
+    for (int r = 0; r < p.discoveryList.GetItemCount(kStateAny); ++r)
+        p.discoveryList.SetItemStates(r, kStateUnselected);
+    t.ui.Clear();
+    QTest::mouseClick(window->Button(ids::kConfigureSettings), Qt::LeftButton);
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Please select one device"});
+}
+
+}  // namespace
+}  // namespace pm
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
