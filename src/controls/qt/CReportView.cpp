@@ -84,6 +84,17 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
 
 void ReportModel::OnChange(const ReportChange& change) {
     using Kind = ReportChange::Kind;
+    const bool structural =
+        change.kind != Kind::RowChanged && change.kind != Kind::SelectionChanged;
+    if (structural)
+        emit structureAboutToChange();
+    Apply(change);
+    if (structural)
+        emit structureChanged();
+}
+
+void ReportModel::Apply(const ReportChange& change) {
+    using Kind = ReportChange::Kind;
     switch (change.kind) {
         case Kind::ColumnInserted:
             beginInsertColumns({}, change.row, change.row);
@@ -95,13 +106,11 @@ void ReportModel::OnChange(const ReportChange& change) {
             beginInsertRows({}, change.row, change.row);
             rows_ = ctrl_.GetItemCount(kStateAny);
             endInsertRows();
-            emit selectionChangedInModel();
             return;
         case Kind::RowRemoved:
             beginRemoveRows({}, change.row, change.row);
             rows_ = ctrl_.GetItemCount(kStateAny);
             endRemoveRows();
-            emit selectionChangedInModel();
             return;
         case Kind::Reset:
             beginResetModel();
@@ -109,12 +118,10 @@ void ReportModel::OnChange(const ReportChange& change) {
             columns_ = ctrl_.GetColumnCount();
             endResetModel();
             emit reset();
-            emit selectionChangedInModel();
             return;
         case Kind::RowsReordered:
             emit layoutAboutToBeChanged();
             emit layoutChanged();
-            emit selectionChangedInModel();
             return;
         case Kind::RowChanged:
             if (rows_ == 0 || columns_ == 0)
@@ -143,6 +150,7 @@ CReportView::CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent)
     setIconSize(QSize(16, 16));
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setMinimumSectionSize(8);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -155,17 +163,22 @@ CReportView::CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent)
         for (int c = 0; c < model_->columnCount(); ++c)
             ApplyColumnWidth(c);
     });
+    connect(model_, &ReportModel::structureAboutToChange, this, [this] { ++changing_; });
+    connect(model_, &ReportModel::structureChanged, this, [this] {
+        --changing_;
+        PullSelectionFromModel();
+    });
     connect(model_, &ReportModel::selectionChangedInModel, this,
             &CReportView::PullSelectionFromModel);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (syncing_)
+        if (syncing_ || changing_ > 0)
             return;
         PushSelectionToModel();
         emit itemChanged();
     });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (syncing_ || !current.isValid())
+                if (syncing_ || changing_ > 0 || !current.isValid())
                     return;
                 model_->Ctrl().SetItemStates(current.row(), kStateFocused);
             });
@@ -182,7 +195,7 @@ void CReportView::ApplyColumnWidth(int column) {
 }
 
 void CReportView::PullSelectionFromModel() {
-    if (syncing_)
+    if (syncing_ || changing_ > 0)
         return;
     syncing_ = true;
     const CReportCtrl& ctrl = model_->Ctrl();

@@ -25,12 +25,17 @@ class ReportModel : public QAbstractTableModel {
     CReportCtrl& Ctrl() { return ctrl_; }
 
   signals:
+    // Around every change of rows or columns, so that the view ignores the selection
+    // updates that the change itself causes.
+    void structureAboutToChange();
+    void structureChanged();
     void columnInserted(int column);
     void reset();
     void selectionChangedInModel();
 
   private:
     void OnChange(const ReportChange& change);
+    void Apply(const ReportChange& change);
     CReportCtrl& ctrl_;
     bool withImages_;
     int rows_ = 0;  // what the view has been told, between begin/end notifications
@@ -61,6 +66,7 @@ class CReportView : public QTableView {
     void ApplyColumnWidth(int column);
     ReportModel* model_;
     bool syncing_ = false;
+    int changing_ = 0;  // inside a change of the model's rows or columns
 };
 
 }  // namespace pm

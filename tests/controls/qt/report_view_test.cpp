@@ -127,6 +127,8 @@ TEST_F(ReportViewTest, HeaderClicksAndDoubleClicksAreReported) {
     ASSERT_EQ(columns.count(), 1);
     EXPECT_EQ(columns.at(0).at(0).toInt(), 2);
 
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 1));
+
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 1));
     ASSERT_EQ(doubles.count(), 1);
     EXPECT_EQ(doubles.at(0).at(0).toInt(), 2);
@@ -144,6 +146,9 @@ TEST_F(ReportViewTest, SortedRowsAreShownInTheirNewOrder) {
 }  // namespace pm
 
 int main(int argc, char** argv) {
+    // Test discovery at build time runs this without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
