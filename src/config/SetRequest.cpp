@@ -15,22 +15,33 @@ void PutAddress(ByteWriter& out, FieldType type, uint32_t hostOrder) {
     out.U16be(static_cast<uint16_t>(type)).U16be(8).U32be(hostOrder);
 }
 
-// An empty name would clear nothing on the switch; one blank tells it to clear the name.
+// A switch is sent one blank in place of an empty name or location.
 std::string_view BlankIfEmpty(std::string_view text) {
     return text.empty() ? " " : text;
 }
 
 }  // namespace
 
-DeviceRecord* SelectedEntry(Program& p) {
+namespace {
+
+template <typename P>
+auto* EntryOf(P& p) {
+    using Entry = decltype(&p.monitor[0]);
     const int i = p.selection.index;
     if (i < 0 || i >= static_cast<int>(kTableSize))
-        return nullptr;
-    return p.selection.list == ListKind::Monitor ? &p.monitor[i] : &p.discovery[i];
+        return Entry{nullptr};
+    const auto at = static_cast<size_t>(i);
+    return p.selection.list == ListKind::Monitor ? &p.monitor[at] : &p.discovery[at];
+}
+
+}  // namespace
+
+DeviceRecord* SelectedEntry(Program& p) {
+    return EntryOf(p);
 }
 
 const DeviceRecord* SelectedEntry(const Program& p) {
-    return SelectedEntry(const_cast<Program&>(p));
+    return EntryOf(p);
 }
 
 int ModeChange(uint16_t newMode, uint16_t currentMode) {

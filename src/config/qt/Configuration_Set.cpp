@@ -53,9 +53,16 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
     modeLayout->addWidget(static_);
     modeLayout->addWidget(dhcp_);
     modeLayout->addWidget(bootp_);
-    connect(static_, &QRadioButton::clicked, this, [this] { OnModeChosen(IpModeChoice::Static); });
-    connect(dhcp_, &QRadioButton::clicked, this, [this] { OnModeChosen(IpModeChoice::Dhcp); });
-    connect(bootp_, &QRadioButton::clicked, this, [this] { OnModeChosen(IpModeChoice::Bootp); });
+    // Toggled rather than clicked, so arrow keys within the group count as a choice too.
+    const std::pair<QRadioButton*, IpModeChoice> modes[] = {{static_, IpModeChoice::Static},
+                                                            {dhcp_, IpModeChoice::Dhcp},
+                                                            {bootp_, IpModeChoice::Bootp}};
+    for (const auto& [button, choice] : modes) {
+        connect(button, &QRadioButton::toggled, this, [this, choice = choice](bool checked) {
+            if (checked)
+                OnModeChosen(choice);
+        });
+    }
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Product name"), productName_);
