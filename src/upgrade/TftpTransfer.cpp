@@ -120,8 +120,6 @@ void TftpTransfer::OnTftpTimer(int id) {
             p_.loop.StopTimer(Timer(kDataTimerId));
             const std::string text = Counts("Firmware upgrade failed, translate %ld/%ld bytes",
                                             state_.bytesSent, state_.fileSize);
-            SetStatus(text);
-            AppendUpgradeLog(text);
             state_.bytesSent = 0;
             state_.lastBlock = 0xFFFF;
             state_.lastBlockSent = false;
@@ -129,6 +127,8 @@ void TftpTransfer::OnTftpTimer(int id) {
             state_.dataRetries = 0;
             state_.currentBlock = 0;
             active_ = false;
+            SetStatus(text);
+            AppendUpgradeLog(text);
         } else if (state_.currentBlock != 0) {
             state_.dataRetries += 1;
             SendBlock(static_cast<uint16_t>(state_.currentBlock - 1));
@@ -142,11 +142,11 @@ void TftpTransfer::OnTftpTimer(int id) {
         state_.wrqRetries += 1;
         if (state_.wrqRetries == 5) {
             p_.loop.StopTimer(Timer(kWriteRequestTimerId));
-            SetStatus("Device not found");
             state_.wrqRetries = 0;
             // A block may be out already when the switch acknowledged late; then the data
             // timer carries the transfer on.
             active_ = p_.loop.TimerRunning(Timer(kDataTimerId));
+            SetStatus("Device not found");
         }
     }
 }
@@ -214,10 +214,10 @@ void TftpTransfer::OnError(const std::string& text) {
     StopAll();
     AppendUpgradeLog(text);
     // State first, then the box: the box is shown after this handler returns.
-    SetStatus(" ");
     ResetTransfer();
     state_.bytesSent = 0;
     active_ = false;
+    SetStatus(" ");
     p_.ui.Notice(text, "Firmware upgrade failed", Icon::Error, Owner::MainWindow);
     if (events_.aborted)
         events_.aborted();

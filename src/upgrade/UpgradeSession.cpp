@@ -49,6 +49,7 @@ void UpgradeSession::SetStatus(const std::string& text) {
     status_ = text;
     if (view_.status)
         view_.status(text);
+    SyncBusy();
 }
 
 void UpgradeSession::SyncBusy() {

@@ -58,6 +58,7 @@ class UpgradeSession {
     void OnTftpEvent(int eventId);
     void OnTftpDatagram(const uint8_t* data, size_t length) {
         transfer_.OnTftpDatagram(data, length);
+        SyncBusy();
     }
 
     bool Busy() const { return triggering_ || transfer_.Active(); }
