@@ -81,12 +81,14 @@ TEST_F(Trigger, ThirtyTriesHalfASecondApartThenTriggerFail) {
     EXPECT_TRUE(t.net.Of(SendKind::Tftp).empty());
     EXPECT_EQ(t.net.attachCount, 2);  // on opening, and again after the tries
 
+    // clang-format off
     const std::vector<uint8_t> expected = {
-        0,    2,    0, 0,  0x00, 0x11, 0x22, 0x33, 0x44, 0xaa, 0, 0,    0, 10,
-        0,    0,    0, 0,  0xAB, 0xCD, 0x02, 0,    0,    0,    0, 0x01,  // the interface's MAC,
-                                                                         // written by the transport
-        0x12, 0x34, 0, 0,  0,    0,    0,    0,    0,    0,    0, 0,    0, 0,  // sequence, reserved
-        0,    9,    0, 10, 's',  'e',  'c',  'r',  'e',  't'};
+        0, 2, 0, 0, 0x00, 0x11, 0x22, 0x33, 0x44, 0xaa,  // version, the target's MAC
+        0, 0, 0, 10, 0, 0, 0, 0, 0xAB, 0xCD,             // revision, command, result, header_id
+        0x02, 0, 0, 0, 0, 0x01,                          // the interface's MAC, by the transport
+        0x12, 0x34, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // sequence, reserved
+        0, 9, 0, 10, 's', 'e', 'c', 'r', 'e', 't'};
+    // clang-format on
     for (const auto& s : t.net.sent)
         EXPECT_EQ(s.bytes, expected);
 }
