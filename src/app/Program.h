@@ -36,6 +36,7 @@ struct UpgradeWatch {
     uint8_t passwordRejected = 0;
     uint16_t upgradeConfirmed = 0;
     int searchCount = 0;
+    bool sessionOpen = false;  // a firmware form is open; a second upgrade command is refused
 };
 
 enum class ListKind { Discovery = 0, Monitor = 1 };

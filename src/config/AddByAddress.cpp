@@ -1,0 +1,22 @@
+#include "config/AddByAddress.h"
+
+#include "config/SetRequest.h"
+#include "config/Validation.h"
+
+namespace pm {
+
+bool ApplyAddByAddress(Ui& ui, uint32_t address, DeviceRecord& entry) {
+    if (IsValidHostAddress(address) != 0 || address == 0) {
+        ui.Notice(kInvalidIpAddress, kSpacedErrorCaption, Icon::Error, Owner::Form);
+        return false;
+    }
+    entry = DeviceRecord{};
+    entry.id_stamp = kAddedByAddressStamp;
+    SetText(entry.ip_text, AddressToText(address));
+    entry.ip = address;
+    entry.row_flag = 0;
+    entry.status_mark = -1;
+    return true;
+}
+
+}  // namespace pm

@@ -1,0 +1,55 @@
+#include "config/qt/Add_remoteIP.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "config/AddByAddress.h"
+#include "controls/qt/IpAddressEdit.h"
+
+namespace pm {
+
+Add_remoteIP::Add_remoteIP(Program& program, DeviceRecord& entry, QWidget* parent)
+    : QDialog(parent), program_(program), entry_(entry) {
+    setWindowTitle(QStringLiteral("Remote IP"));
+    address_ = new IpAddressEdit;
+    address_->setObjectName(QStringLiteral("ip"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("IP Address"), address_);
+
+    apply_ = new QPushButton(QStringLiteral("Apply"));
+    apply_->setObjectName(QStringLiteral("apply"));
+    apply_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    connect(apply_, &QPushButton::clicked, this, &Add_remoteIP::OnApply);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(apply_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+}
+
+void Add_remoteIP::OnApply() {
+    if (ApplyAddByAddress(program_.ui, address_->Address(), entry_))
+        accept();
+}
+
+bool Add_remoteIP::Run(Program& program, DeviceRecord& entry, QWidget* parent) {
+    Add_remoteIP form(program, entry, parent);
+    return form.exec() == QDialog::Accepted;
+}
+
+AddDeviceForm Add_remoteIP::Form(Program& program, QWidget* parent) {
+    QPointer<QWidget> owner(parent);
+    return [&program, owner](DeviceRecord& entry) { return Run(program, entry, owner.data()); };
+}
+
+}  // namespace pm

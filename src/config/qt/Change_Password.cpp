@@ -1,0 +1,71 @@
+#include "config/qt/Change_Password.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "config/ConfigurationSet.h"
+#include "config/SetRequest.h"
+#include "controls/qt/CMyEdit.h"
+
+namespace pm {
+namespace {
+
+CMyEdit* PasswordField(const char* name) {
+    auto* field = new CMyEdit;
+    field->setObjectName(QString::fromLatin1(name));
+    field->setMaxLength(static_cast<int>(kPasswordMaxChars));
+    return field;
+}
+
+}  // namespace
+
+Change_Password::Change_Password(Program& program, QWidget* parent)
+    : NoDefaultKeysDialog(parent), program_(program) {
+    setWindowTitle(QStringLiteral("Password_change"));
+    newPassword_ = PasswordField("newPassword");
+    confirm_ = PasswordField("confirmPassword");
+    original_ = PasswordField("originalPassword");
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("New password"), newPassword_);
+    form->addRow(QStringLiteral("Confirm password"), confirm_);
+    form->addRow(QStringLiteral("Original password"), original_);
+
+    set_ = new QPushButton(QStringLiteral("Set"));
+    set_->setObjectName(QStringLiteral("set"));
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    MakeKeyless(set_);
+    MakeKeyless(cancel_);
+    connect(set_, &QPushButton::clicked, this, &Change_Password::OnSet);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(set_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+}
+
+PasswordInput Change_Password::Input() const {
+    return {original_->text().toStdString(), newPassword_->text().toStdString(),
+            confirm_->text().toStdString()};
+}
+
+void Change_Password::OnSet() {
+    if (ChangePassword(program_, Input()))
+        accept();
+}
+
+bool Change_Password::Run(Program& program, QWidget* parent) {
+    if (!SelectedEntry(program))
+        return false;
+    Change_Password form(program, parent);
+    return form.exec() == QDialog::Accepted;
+}
+
+}  // namespace pm

@@ -1,0 +1,167 @@
+#include "config/qt/Configuration_Set.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "config/SetRequest.h"
+#include "controls/qt/CMyEdit.h"
+#include "controls/qt/IpAddressEdit.h"
+
+namespace pm {
+namespace {
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}  // namespace
+
+Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
+    : NoDefaultKeysDialog(parent), program_(program) {
+    setWindowTitle(QStringLiteral("Configuration setting"));
+
+    productName_ = Named(new QLineEdit, "productName");
+    productName_->setReadOnly(true);
+    mac_ = Named(new QLineEdit, "mac");
+    mac_->setReadOnly(true);
+    ip_ = Named(new IpAddressEdit, "ip");
+    mask_ = Named(new IpAddressEdit, "mask");
+    gateway_ = Named(new IpAddressEdit, "gateway");
+    systemName_ = Named(new QLineEdit, "systemName");
+    systemName_->setMaxLength(static_cast<int>(kSystemNameMax));
+    location_ = Named(new QLineEdit, "location");
+    location_->setMaxLength(static_cast<int>(kLocationMax));
+    groupIntervalLabel_ = Named(new QLabel(QStringLiteral("Group Interval")), "groupIntervalLabel");
+    groupInterval_ = Named(new QLineEdit, "groupInterval");
+    groupInterval_->setMaxLength(static_cast<int>(kGroupIntervalMaxChars));
+    password_ = Named(new CMyEdit, "password");
+    password_->setMaxLength(static_cast<int>(kPasswordMaxChars));
+
+    static_ = Named(new QRadioButton(QStringLiteral("Static")), "static");
+    dhcp_ = Named(new QRadioButton(QStringLiteral("DHCP")), "dhcp");
+    bootp_ = Named(new QRadioButton(QStringLiteral("Bootp")), "bootp");
+    auto* modeBox = new QGroupBox(QStringLiteral("IP Mode"));
+    auto* modeLayout = new QHBoxLayout(modeBox);
+    modeLayout->addWidget(static_);
+    modeLayout->addWidget(dhcp_);
+    modeLayout->addWidget(bootp_);
+    // Toggled rather than clicked, so arrow keys within the group count as a choice too.
+    const std::pair<QRadioButton*, IpModeChoice> modes[] = {{static_, IpModeChoice::Static},
+                                                            {dhcp_, IpModeChoice::Dhcp},
+                                                            {bootp_, IpModeChoice::Bootp}};
+    for (const auto& [button, choice] : modes) {
+        connect(button, &QRadioButton::toggled, this, [this, choice = choice](bool checked) {
+            if (checked)
+                OnModeChosen(choice);
+        });
+    }
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Product name"), productName_);
+    form->addRow(QStringLiteral("MAC Address"), mac_);
+    form->addRow(QStringLiteral("IP Address"), ip_);
+    form->addRow(QStringLiteral("Subnet mask"), mask_);
+    form->addRow(QStringLiteral("Gateway"), gateway_);
+    form->addRow(QStringLiteral("System name"), systemName_);
+    form->addRow(QStringLiteral("Location"), location_);
+    form->addRow(groupIntervalLabel_, groupInterval_);
+    form->addRow(QStringLiteral("Password"), password_);
+
+    set_ = Named(new QPushButton(QStringLiteral("Set")), "set");
+    cancel_ = Named(new QPushButton(QStringLiteral("Cancel")), "cancel");
+    MakeKeyless(set_);
+    MakeKeyless(cancel_);
+    connect(set_, &QPushButton::clicked, this, &Configuration_Set::OnSet);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(set_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(modeBox);
+    layout->addLayout(buttons);
+
+    if (const DeviceRecord* device = SelectedEntry(program_))
+        Fill(OpenConfigurationForm(*device, program_.settings));
+}
+
+void Configuration_Set::Fill(const ConfigurationFormView& v) {
+    productName_->setText(QString::fromStdString(v.productName));
+    mac_->setText(QString::fromStdString(v.macText));
+    ip_->SetAddress(v.ip);
+    mask_->SetAddress(v.mask);
+    gateway_->SetAddress(v.gateway);
+    systemName_->setText(QString::fromStdString(v.systemName));
+    location_->setText(QString::fromStdString(v.location));
+
+    static_->setChecked(v.selected == IpModeChoice::Static);
+    dhcp_->setChecked(v.selected == IpModeChoice::Dhcp);
+    bootp_->setChecked(v.selected == IpModeChoice::Bootp);
+    static_->setEnabled(v.staticEnabled);
+    dhcp_->setEnabled(v.dhcpEnabled);
+    bootp_->setEnabled(v.bootpEnabled);
+    for (IpAddressEdit* field : {ip_, mask_, gateway_})
+        field->setEnabled(v.addressesEnabled);
+
+    systemName_->setEnabled(v.namesEnabled);
+    location_->setEnabled(v.namesEnabled);
+    password_->setEnabled(v.passwordEnabled);
+
+    groupInterval_->setText(QString::fromStdString(v.groupIntervalText));
+    groupInterval_->setEnabled(v.groupIntervalEnabled);
+    groupInterval_->setVisible(v.groupIntervalVisible);
+    groupIntervalLabel_->setVisible(v.groupIntervalVisible);
+}
+
+void Configuration_Set::OnModeChosen(IpModeChoice choice) {
+    static_->setChecked(choice == IpModeChoice::Static);
+    dhcp_->setChecked(choice == IpModeChoice::Dhcp);
+    bootp_->setChecked(choice == IpModeChoice::Bootp);
+    const bool addresses = choice == IpModeChoice::Static;
+    for (IpAddressEdit* field : {ip_, mask_, gateway_})
+        field->setEnabled(addresses);
+}
+
+ConfigurationInput Configuration_Set::Input() const {
+    ConfigurationInput in;
+    if (static_->isChecked())
+        in.mode = IpModeChoice::Static;
+    if (dhcp_->isChecked())
+        in.mode = IpModeChoice::Dhcp;
+    if (bootp_->isChecked())
+        in.mode = IpModeChoice::Bootp;
+    in.ip = ip_->Address();
+    in.mask = mask_->Address();
+    in.gateway = gateway_->Address();
+    in.systemName = systemName_->text().toStdString();
+    in.location = location_->text().toStdString();
+    in.password = password_->text().toStdString();
+    in.passwordEnabled = password_->isEnabled();
+    in.groupInterval = groupInterval_->text().toStdString();
+    in.groupIntervalEnabled = !groupInterval_->isHidden() && groupInterval_->isEnabled();
+    return in;
+}
+
+void Configuration_Set::OnSet() {
+    if (SetConfiguration(program_, Input()))
+        accept();
+}
+
+bool Configuration_Set::Run(Program& program, QWidget* parent) {
+    if (!SelectedEntry(program))
+        return false;
+    Configuration_Set form(program, parent);
+    return form.exec() == QDialog::Accepted;
+}
+
+}  // namespace pm

@@ -1,0 +1,53 @@
+#include "config/qt/DHCP_Refresh.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "config/ConfigurationSet.h"
+#include "config/DhcpRefresh.h"
+#include "config/SetRequest.h"
+#include "controls/qt/CMyEdit.h"
+
+namespace pm {
+
+DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent), program_(program) {
+    setWindowTitle(QStringLiteral("DHCP Refresh"));
+    password_ = new CMyEdit;
+    password_->setObjectName(QStringLiteral("password"));
+    password_->setMaxLength(static_cast<int>(kPasswordMaxChars));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Password"), password_);
+
+    apply_ = new QPushButton(QStringLiteral("Apply"));
+    apply_->setObjectName(QStringLiteral("apply"));
+    apply_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    connect(apply_, &QPushButton::clicked, this, &DHCP_Refresh::OnApply);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(apply_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+}
+
+void DHCP_Refresh::OnApply() {
+    RefreshDhcp(program_, password_->text().toStdString());
+    accept();
+}
+
+bool DHCP_Refresh::Run(Program& program, QWidget* parent) {
+    if (!SelectedEntry(program))
+        return false;
+    DHCP_Refresh form(program, parent);
+    return form.exec() == QDialog::Accepted;
+}
+
+}  // namespace pm

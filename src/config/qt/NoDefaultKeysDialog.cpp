@@ -1,0 +1,27 @@
+#include "config/qt/NoDefaultKeysDialog.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace pm {
+
+NoDefaultKeysDialog::NoDefaultKeysDialog(QWidget* parent) : QDialog(parent) {}
+
+void NoDefaultKeysDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void NoDefaultKeysDialog::MakeKeyless(QPushButton* button) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+}
+
+}  // namespace pm

@@ -1,0 +1,22 @@
+#pragma once
+// A dialog on which neither Enter nor Escape presses a button: the forms that send a set
+// request to a switch are left only through their own buttons, so a stray key press in a
+// field never sends nor throws away what was typed.
+#include <QDialog>
+
+class QPushButton;
+
+namespace pm {
+
+class NoDefaultKeysDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit NoDefaultKeysDialog(QWidget* parent = nullptr);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Buttons that Enter must not press even when they have the focus.
+    static void MakeKeyless(QPushButton* button);
+};
+
+}  // namespace pm

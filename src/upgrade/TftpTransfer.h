@@ -1,0 +1,78 @@
+#pragma once
+// The TFTP write of the firmware image to the switch: every packet to port 69, retransmission
+// driven by two 1500 ms timers (1: data, 2: write request), the end at the first short block.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/EventLoop.h"
+#include "upgrade/TransferState.h"
+
+namespace pm {
+
+struct Program;
+
+constexpr int kDataTimerId = 1;
+constexpr int kWriteRequestTimerId = 2;
+constexpr int kSuccessPauseTimerId = 3;
+constexpr int kDoneWaitTimerId = 4;
+constexpr uint32_t kTftpTimerMs = 1500;
+constexpr uint32_t kSuccessPauseMs = 5000;
+constexpr uint32_t kDoneWaitMs = 1000;
+
+struct TransferEvents {
+    std::function<void(const std::string&)> status;
+    // The last block was acknowledged and the pause after it has passed.
+    std::function<void()> succeeded;
+    // The switch sent an error packet: the form closes.
+    std::function<void()> aborted;
+};
+
+class TftpTransfer {
+  public:
+    TftpTransfer(Program& p, TransferEvents events);
+    ~TftpTransfer();
+    TftpTransfer(const TftpTransfer&) = delete;
+    TftpTransfer& operator=(const TftpTransfer&) = delete;
+
+    // Reads the image named by the upgrade's firmware path into memory, starts timer 2 and
+    // sends the write request. -1 when the image can't be read (nothing started) or the
+    // request could not be sent (timer 2 resends it).
+    int StartTransfer();
+    int SendWriteRequest();
+    void SendBlock(uint16_t n);
+    void OnTftpTimer(int id);
+    void OnTftpDatagram(const uint8_t* data, size_t length);
+    void ResetTransfer() { state_.Reset(); }
+    // Closing the form: the byte count starts again.
+    void ClearBytesSent() { state_.bytesSent = 0; }
+
+    // Ends the pause after the last block early (the form is closing); true when it ran.
+    bool CancelSuccessPause();
+
+    // From StartTransfer until the transfer ends (success pause included).
+    bool Active() const { return active_; }
+    bool Finishing() const { return finishing_; }
+    const TransferState& State() const { return state_; }
+    TimerKey Timer(int id) const { return {this, id}; }
+
+  private:
+    void SetStatus(const std::string& text);
+    void AppendUpgradeLog(const std::string& text);
+    void OnAck(uint16_t block);
+    void OnError(const std::string& text);
+    void Succeed();
+    void StopAll();
+
+    Program& p_;
+    TransferEvents events_;
+    TransferState state_;
+    std::vector<uint8_t> image_;
+    std::string fileName_;
+    bool active_ = false;
+    bool finishing_ = false;
+};
+
+}  // namespace pm

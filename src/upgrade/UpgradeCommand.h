@@ -1,0 +1,23 @@
+#pragma once
+// "Upgrade firmware" for the device of the selection context: checks that it can be
+// reached, records it as the upgrade target and asks the GUI to open the firmware form.
+#include <functional>
+
+namespace pm {
+
+struct Program;
+struct DeviceRecord;
+
+inline constexpr const char* kUpgradeAlreadyRunning =
+    "A firmware upgrade is already in progress. Wait until it has ended before starting another.";
+
+// The record the selection context names, or nullptr when its index is outside the table.
+const DeviceRecord* SelectedRecord(const Program& p);
+
+// True while a firmware form is open or the search after an upgrade is still going on.
+bool UpgradeInProgress(const Program& p);
+
+// 0 when the form was opened, -1 when a check failed (its message has been shown).
+int UpgradeCommand(Program& p, const std::function<void()>& openForm);
+
+}  // namespace pm

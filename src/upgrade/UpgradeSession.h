@@ -1,0 +1,94 @@
+#pragma once
+// What stands behind the firmware form: the upgrade trigger, the TFTP transfer and the hand-
+// over to the search. The form only passes its fields in and shows what is reported here.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/EventLoop.h"
+#include "app/Program.h"
+#include "upgrade/TftpTransfer.h"
+
+namespace pm {
+
+constexpr int kTriggerTimerId = 10;
+constexpr uint32_t kTriggerFirstWaitMs = 500;
+constexpr uint32_t kTriggerStepMs = 500;
+constexpr int kTriggerTries = 30;
+constexpr uint32_t kTriggerPauseMs = 2000;
+
+struct UpgradeView {
+    std::function<void(const std::string&)> status;  // the "Upgrade State" text
+    std::function<void()> close;                     // close the form
+    std::function<void(bool busy)> busy;             // Start can't be pressed while busy
+};
+
+inline const std::vector<FileFilter>& FirmwareFileFilters() {
+    static const std::vector<FileFilter> filters{{"hex File (*.hex)", "*.hex"},
+                                                 {"bin File (*.bin)", "*.bin"}};
+    return filters;
+}
+
+class UpgradeSession {
+  public:
+    UpgradeSession(Program& p, UpgradeView view);
+    ~UpgradeSession();
+    UpgradeSession(const UpgradeSession&) = delete;
+    UpgradeSession& operator=(const UpgradeSession&) = delete;
+
+    // What the form shows when it opens.
+    std::string DeviceIpText() const;
+    std::string DeviceMacText() const;
+    const std::string& FirmwarePath() const { return p_.upgrade.firmwarePath; }
+    bool Loader() const { return loader_; }
+
+    // Opening the form: TFTP replies come here from now on; the transfer starts afresh.
+    void Open();
+    // The file chooser; returns the path for the path field (empty when cancelled).
+    std::string Browse();
+    void Start(std::string_view path, std::string_view password);
+    // Cancel or the close box. The form closes after this returns.
+    void OnFormClosing();
+
+    // A TFTP read event: reads one datagram (at most 512 bytes) and handles it.
+    void OnTftpEvent(int eventId);
+    void OnTftpDatagram(const uint8_t* data, size_t length) {
+        transfer_.OnTftpDatagram(data, length);
+        SyncBusy();
+    }
+
+    bool Busy() const { return triggering_ || transfer_.Active(); }
+    const std::string& Status() const { return status_; }
+    TftpTransfer& Transfer() { return transfer_; }
+    TimerKey TriggerTimer() const { return {this, kTriggerTimerId}; }
+
+  private:
+    void SetStatus(const std::string& text);
+    void AttachTftp();
+    void SendTry();
+    void AfterTries();
+    void BeginTransfer();
+    void EndTrigger();
+    void SyncBusy();
+
+    Program& p_;
+    UpgradeView view_;
+    TftpTransfer transfer_;
+    ListKind list_ = ListKind::Discovery;
+    bool loader_ = false;
+    std::string password_;
+    uint16_t triggerSequence_ = 0;
+    int tries_ = 0;
+    bool triggering_ = false;
+    bool shownBusy_ = false;
+    std::string status_;
+    std::string statusBeforeStart_;
+    // Handlers given to the transport outlive the form; they check this before using it.
+    std::shared_ptr<UpgradeSession*> self_;
+};
+
+}  // namespace pm

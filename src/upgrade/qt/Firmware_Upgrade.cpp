@@ -1,0 +1,122 @@
+#include "upgrade/qt/Firmware_Upgrade.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "controls/qt/CMyEdit.h"
+#include "upgrade/UpgradeCommand.h"
+
+namespace pm {
+namespace {
+
+QLineEdit* ReadOnlyEdit(const char* name) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+}  // namespace
+
+Firmware_Upgrade::Firmware_Upgrade(Program& program, QWidget* parent)
+    : QDialog(parent), program_(program) {
+    setWindowTitle("Firmware Upgrade");
+    setModal(false);
+
+    session_ = std::make_unique<UpgradeSession>(
+        program_, UpgradeView{[this](const std::string& text) {
+                                  state_->setText(QString::fromStdString(text));
+                              },
+                              // Closed after the session's handler has returned.
+                              [this] { QTimer::singleShot(0, this, [this] { reject(); }); },
+                              [this](bool busy) {
+                                  start_->setEnabled(!busy);
+                                  browse_->setEnabled(!busy);
+                              }});
+
+    deviceIp_ = ReadOnlyEdit("deviceIp");
+    deviceMac_ = ReadOnlyEdit("deviceMac");
+    state_ = ReadOnlyEdit("upgradeState");
+    path_ = new QLineEdit;
+    path_->setObjectName("firmwarePath");
+    browse_ = new QPushButton("Browse");
+    browse_->setObjectName("browse");
+    browse_->setAutoDefault(false);
+    password_ = new CMyEdit;
+    password_->setObjectName("password");
+    password_->setMaxLength(20);
+    start_ = new QPushButton("Start");
+    start_->setObjectName("start");
+    start_->setDefault(true);
+    cancel_ = new QPushButton("Cancel");
+    cancel_->setObjectName("cancel");
+    cancel_->setAutoDefault(false);
+
+    auto* device = new QGroupBox("Device Information");
+    auto* deviceForm = new QFormLayout(device);
+    deviceForm->addRow("      Device IP", deviceIp_);
+    deviceForm->addRow("     Device Mac", deviceMac_);
+
+    auto* setting = new QGroupBox("Upgrade Setting");
+    auto* settingForm = new QFormLayout(setting);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(path_, 1);
+    pathRow->addWidget(browse_);
+    settingForm->addRow("      Firmware Path", pathRow);
+    settingForm->addRow("      Password", password_);
+
+    auto* stateForm = new QFormLayout;
+    stateForm->addRow("      Upgrade State", state_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(start_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(device);
+    layout->addWidget(setting);
+    layout->addLayout(stateForm);
+    layout->addLayout(buttons);
+    resize(420, 300);
+
+    deviceIp_->setText(QString::fromStdString(session_->DeviceIpText()));
+    deviceMac_->setText(QString::fromStdString(session_->DeviceMacText()));
+    path_->setText(QString::fromStdString(session_->FirmwarePath()));
+    password_->setEnabled(!session_->Loader());
+    session_->Open();
+
+    connect(browse_, &QPushButton::clicked, this, &Firmware_Upgrade::OnBrowse);
+    connect(start_, &QPushButton::clicked, this, &Firmware_Upgrade::OnStart);
+    connect(cancel_, &QPushButton::clicked, this, &Firmware_Upgrade::reject);
+}
+
+Firmware_Upgrade::~Firmware_Upgrade() = default;
+
+void Firmware_Upgrade::OnBrowse() {
+    path_->setText(QString::fromStdString(session_->Browse()));
+}
+
+void Firmware_Upgrade::OnStart() {
+    session_->Start(path_->text().toStdString(), password_->text().toStdString());
+}
+
+void Firmware_Upgrade::reject() {
+    session_->OnFormClosing();
+    QDialog::reject();
+}
+
+int RunFirmwareUpgrade(Program& program, QWidget* mainWindow) {
+    return UpgradeCommand(program, [&program, mainWindow] {
+        auto* form = new Firmware_Upgrade(program, mainWindow);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->show();
+    });
+}
+
+}  // namespace pm

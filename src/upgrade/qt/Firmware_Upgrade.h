@@ -1,0 +1,49 @@
+#pragma once
+// The firmware form: a window of its own beside the main window (not modal), so the main
+// window stays usable during an upgrade. It gathers the path and password and shows what the
+// upgrade session reports; the session holds every rule.
+#include <QDialog>
+#include <memory>
+
+#include "app/Program.h"
+#include "upgrade/UpgradeSession.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace pm {
+
+class CMyEdit;
+
+class Firmware_Upgrade : public QDialog {
+    Q_OBJECT
+  public:
+    explicit Firmware_Upgrade(Program& program, QWidget* parent = nullptr);
+    ~Firmware_Upgrade() override;
+
+    UpgradeSession& Session() { return *session_; }
+
+  public slots:
+    void reject() override;
+
+  private:
+    void OnBrowse();
+    void OnStart();
+
+    Program& program_;
+    std::unique_ptr<UpgradeSession> session_;
+    QLineEdit* deviceIp_ = nullptr;
+    QLineEdit* deviceMac_ = nullptr;
+    QLineEdit* path_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    CMyEdit* password_ = nullptr;
+    QLineEdit* state_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// "Upgrade firmware" for the main window's current selection: runs the upgrade command and,
+// when its checks pass, opens the form (deleted when it closes). 0 or -1 as the command.
+int RunFirmwareUpgrade(Program& program, QWidget* mainWindow);
+
+}  // namespace pm

@@ -1,0 +1,91 @@
+// The firmware form over a recording Ui: Browse, the password field, and that it is no
+// modal window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include "controls/qt/CMyEdit.h"
+#include "protocol/ProtocolConstants.h"
+#include "support/TestProgram.h"
+#include "upgrade/qt/Firmware_Upgrade.h"
+
+namespace pm::test {
+namespace {
+
+class FirmwareForm : public ::testing::Test {
+  protected:
+    FirmwareForm() {
+        DeviceRecord& r = p.discovery[0];
+        r.ip = 0x0A000005;
+        r.mask = 0xFFFFFF00;
+        SetText(r.mac_text, "0011223344aa");
+        p.selection = {0, ListKind::Discovery, 0, 1};
+        SetText(p.upgrade.targetMac, "0011223344aa");
+        p.upgrade.targetAddress = r.ip;
+        p.upgrade.firmwarePath = "/srv/fw/old.hex";
+    }
+    template <typename T>
+    T* Field(Firmware_Upgrade& form, const char* name) {
+        T* w = form.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    TestProgram t;
+    Program& p = t.program;
+};
+
+TEST_F(FirmwareForm, OpensWithTheTargetAndCancelledBrowseEmptiesThePath) {
+    Firmware_Upgrade form(p);
+    EXPECT_EQ(form.windowTitle(), "Firmware Upgrade");
+    EXPECT_FALSE(form.isModal());
+    EXPECT_EQ(Field<QLineEdit>(form, "deviceIp")->text(), "10.0.0.5");
+    EXPECT_EQ(Field<QLineEdit>(form, "deviceMac")->text(), "0011223344aa");
+    EXPECT_EQ(Field<QLineEdit>(form, "firmwarePath")->text(), "/srv/fw/old.hex");
+    auto* password = Field<CMyEdit>(form, "password");
+    EXPECT_TRUE(password->isEnabled());
+    EXPECT_EQ(password->maxLength(), 20);
+    EXPECT_EQ(t.net.attachCount, 1);
+
+    Field<QPushButton>(form, "browse")->click();  // the fake Ui cancels the chooser
+    EXPECT_EQ(Field<QLineEdit>(form, "firmwarePath")->text(), "");
+    EXPECT_EQ(p.upgrade.firmwarePath, "");
+
+    Field<QPushButton>(form, "start")->click();
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Password must be 1-20 characters length."});
+}
+
+TEST_F(FirmwareForm, PasswordIsDisabledForALoaderAndStartNeedsNone) {
+    p.discovery[0].loader = kLoaderMarker;
+    Firmware_Upgrade form(p);
+    EXPECT_FALSE(Field<CMyEdit>(form, "password")->isEnabled());
+    Field<QLineEdit>(form, "firmwarePath")->setText("/nonexistent/fw.hex");
+    Field<QPushButton>(form, "start")->click();
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Firmware file not found"});
+}
+
+TEST_F(FirmwareForm, CancelClosesTheFormAndFreesTheUpgrade) {
+    QPointer<Firmware_Upgrade> form = new Firmware_Upgrade(p);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
+    EXPECT_TRUE(p.upgrade.sessionOpen);
+    form->findChild<QPushButton*>("cancel")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_FALSE(p.upgrade.sessionOpen);
+}
+
+}  // namespace
+}  // namespace pm::test
+
+int main(int argc, char** argv) {
+    // Test discovery runs this at build time, without the test's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
