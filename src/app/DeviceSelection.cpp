@@ -1,5 +1,7 @@
 #include "app/DeviceSelection.h"
 
+#include "config/PasswordChange.h"
+#include "config/SetRequest.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/ProtocolConstants.h"
@@ -62,15 +64,11 @@ bool SelectOneDevice(Program& p) {
     }
 }
 
-DeviceRecord& SelectedEntry(Program& p) {
-    DeviceTable& table = p.selection.list == ListKind::Discovery ? p.discovery : p.monitor;
-    return table[static_cast<size_t>(p.selection.index)];
-}
-
 bool SelectDeviceForPasswordChange(Program& p) {
     if (!SelectOneDevice(p))
         return false;
-    if (SelectedEntry(p).loader == kLoaderMarker) {
+    const DeviceRecord* entry = SelectedEntry(p);
+    if (entry && entry->loader == kLoaderMarker) {
         p.ui.Notice(kLoaderNoPassword, "Error", Icon::Error);
         return false;
     }

@@ -17,8 +17,6 @@ enum SelectionCode {
 
 inline constexpr std::string_view kOnlyOneDevice = "Only one device can be selected";
 inline constexpr std::string_view kSelectOneDevice = "Please select one device";
-inline constexpr std::string_view kLoaderNoPassword =
-    "Agent is in loader mode, it can't change password";
 
 // Returns the code; for 3 and 4 fills the selection context (index, list, both row counts).
 // A monitor device of protocol 2, revision 6 resolved this way has its row (all columns but
@@ -29,7 +27,8 @@ int ResolveSelection(Program& p);
 // ResolveSelection plus its message for codes 1 and 2; true when one device was chosen.
 bool SelectOneDevice(Program& p);
 
-// "Change password": SelectOneDevice, then refuses a device that runs its loader.
+// "Change password": SelectOneDevice, then refuses a device that runs its loader
+// (kLoaderNoPassword).
 bool SelectDeviceForPasswordChange(Program& p);
 
 // After a click in `list`: whether "DHCP Refresh" should be enabled (DHCP mode and revision
@@ -40,8 +39,5 @@ std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list);
 // the first selected monitor row; a change in the monitor list unselects every selected
 // discovery row.
 void OnListItemChanged(Program& p, ListKind list);
-
-// The entry the selection context points at.
-DeviceRecord& SelectedEntry(Program& p);
 
 }  // namespace pm

@@ -148,11 +148,11 @@ void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records) {
         record.answered = 1;
         const int rows = p.monitorList.GetItemCount(kStateAny);
         if (FindMonitorByAddress(p, TextOf(record.ip_text), rows).found) {
-            p.ui.Notice(kDuplicateIp, "Warning", Icon::Warning);
+            p.ui.Notice(kLoadDuplicateIp, "Warning", Icon::Warning);
             continue;
         }
         if (FindMonitorByMac(p, TextOf(record.mac_text)).found) {
-            p.ui.Notice(kDuplicateDevice, "Warning", Icon::Warning);
+            p.ui.Notice(kLoadDuplicateDevice, "Warning", Icon::Warning);
             continue;
         }
         if (rows >= static_cast<int>(kTableSize)) {

@@ -18,8 +18,8 @@ inline constexpr std::string_view kSaveAsProposal = "Default.cfg";
 constexpr size_t kMonitorFileMax = kRecordSize * kTableSize;  // 74752
 
 inline constexpr std::string_view kConfigFileError = "Config File Error";
-inline constexpr std::string_view kDuplicateIp = "Duplicate ip in monitor list";
-inline constexpr std::string_view kDuplicateDevice = "Duplicate device in monitor list";
+inline constexpr std::string_view kLoadDuplicateIp = "Duplicate ip in monitor list";
+inline constexpr std::string_view kLoadDuplicateDevice = "Duplicate device in monitor list";
 inline constexpr std::string_view kMonitorListFull = "out of 256 device in monitor list";
 inline constexpr std::string_view kMonitorSaveFail = "Save monitor list fail";
 

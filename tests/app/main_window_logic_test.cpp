@@ -9,6 +9,7 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "config/SetRequest.h"
 #include "inventory/MonitorPolling.h"
 #include "protocol/ProtocolConstants.h"
 #include "storage/MonitorFile.h"
@@ -81,7 +82,7 @@ TEST_F(MainWindowLogic, SelectionContextFindsTheDeviceByItsKeyNotItsRow) {
     ASSERT_EQ(ResolveSelection(p), kSelectionMonitor);
     EXPECT_EQ(p.selection.list, ListKind::Monitor);
     EXPECT_EQ(p.selection.index, 2);
-    EXPECT_EQ(TextOf(SelectedEntry(p).ip_text), "10.1.0.22");
+    EXPECT_EQ(TextOf(SelectedEntry(p)->ip_text), "10.1.0.22");
     EXPECT_EQ(p.selection.monitorCount, 3);
     EXPECT_EQ(p.selection.discoveryCount, 3);
 

@@ -14,6 +14,11 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "config/qt/Add_remoteIP.h"
+#include "config/qt/Change_Password.h"
+#include "config/qt/Configuration_Set.h"
+#include "config/qt/DHCP_Refresh.h"
+#include "config/qt/GroupTimer.h"
 #include "controls/qt/CAboutDlg.h"
 #include "controls/qt/CReportView.h"
 #include "controls/qt/DrawnImages.h"
@@ -21,6 +26,7 @@
 #include "inventory/MonitorPolling.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
+#include "upgrade/qt/Firmware_Upgrade.h"
 
 namespace pm {
 namespace {
@@ -120,12 +126,24 @@ void CPortmesaDlg::BuildControls() {
     connectButton(ids::kDiscover, [this] { /* discovery arrives with the protocol core */ });
     connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
     connectButton(ids::kAddItem,
-                  [this] { AddDeviceByAddress(program_, [](DeviceRecord&) { return false; }); });
+                  [this] { AddDeviceByAddress(program_, Add_remoteIP::Form(program_, this)); });
     connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_); });
-    connectButton(ids::kConfigureSettings, [this] { SelectOneDevice(program_); });
-    connectButton(ids::kChangePassword, [this] { SelectDeviceForPasswordChange(program_); });
-    connectButton(ids::kUpgradeFirmware, [this] { SelectOneDevice(program_); });
-    connectButton(ids::kDhcpRefresh, [this] { SelectOneDevice(program_); });
+    connectButton(ids::kConfigureSettings, [this] {
+        if (SelectOneDevice(program_))
+            Configuration_Set::Run(program_, this);
+    });
+    connectButton(ids::kChangePassword, [this] {
+        if (SelectDeviceForPasswordChange(program_))
+            Change_Password::Run(program_, this);
+    });
+    connectButton(ids::kUpgradeFirmware, [this] {
+        if (SelectOneDevice(program_))
+            RunFirmwareUpgrade(program_, this);
+    });
+    connectButton(ids::kDhcpRefresh, [this] {
+        if (SelectOneDevice(program_))
+            DHCP_Refresh::Run(program_, this);
+    });
     connectButton(ids::kAccessWeb, [this] { OpenDeviceWeb(program_, WebRequest::Button); });
     connectButton(ids::kExit, [this] { accept(); });
 
@@ -235,7 +253,8 @@ void CPortmesaDlg::OnMenu(int id) {
             ClearLog(program_.configFolder);
             return;
         case ids::kGroupInterval:
-            return;  // the group interval form arrives with the forms
+            GroupTimer::Run(program_, this);
+            return;
         case ids::kAbout: {
             CAboutDlg about(this);
             about.exec();
