@@ -1,6 +1,7 @@
 // The report list model: columns and colours in step, item values, state filters, sorting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
