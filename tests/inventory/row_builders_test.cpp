@@ -80,7 +80,7 @@ TEST_F(RowBuildersTest, ModeAndGroupIntervalTexts) {
         EXPECT_STREQ(IpModeText(mode), text) << mode;
 
     const std::vector<std::pair<int32_t, std::string>> intervals = {
-        {-1, ""}, {0, "disable"}, {1225, "1225"}, {-7, "-7"}};
+        {-1, ""}, {0, "disable"}, {1225, "1225"}, {-7, "-7"}, {123456, "123456"}};
     uint8_t id = 1;
     for (const auto& [value, text] : intervals) {
         DeviceRecord r = Full(id);
@@ -89,6 +89,8 @@ TEST_F(RowBuildersTest, ModeAndGroupIntervalTexts) {
         EXPECT_EQ(p.discoveryList.GetItemText(row, kDiscGroupInterval), text) << value;
         ++id;
     }
+    // The record's text field keeps what fits; the cell shows the whole value.
+    EXPECT_EQ(TextOf(p.discovery[4].group_interval_text), "12345");
 }
 
 TEST_F(RowBuildersTest, GroupIntervalOnlyWhenTheFeatureIsOn) {
