@@ -1,0 +1,40 @@
+#pragma once
+// The 40-byte header at the start of every datagram, both ways. Encoded and decoded field by
+// field at its offsets, big-endian.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "protocol/ProtocolConstants.h"
+#include "storage/Settings.h"
+
+namespace pm {
+
+struct ProtocolHeader {
+    uint16_t major = 0;
+    uint16_t minor = 0;
+    std::array<uint8_t, 6> device_mac{};
+    uint16_t revision = 0;
+    uint16_t command = 0;
+    uint16_t result = 0;
+    uint32_t header_id = 0;
+    std::array<uint8_t, 6> sender_mac{};
+    uint16_t sequence = 0;
+
+    // Only the low 8 bits of the result carry meaning.
+    uint8_t ResultCode() const { return static_cast<uint8_t>(result & 0xFF); }
+
+    // Writes all 40 bytes, the reserved ones zero.
+    void Encode(std::span<uint8_t, kHeaderSize> out) const;
+    // Bytes missing from a short datagram read as zero.
+    static ProtocolHeader Decode(std::span<const uint8_t> bytes);
+
+    bool operator==(const ProtocolHeader&) const = default;
+};
+
+// The bare request header: major 2, the command and the configured header_id, everything
+// else zero. buf must hold 40 bytes. Returns 40.
+size_t BuildHeader(const Settings& settings, uint8_t* buf, uint16_t command);
+
+}  // namespace pm
