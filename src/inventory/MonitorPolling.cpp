@@ -8,8 +8,8 @@
 #include "app/CommandIds.h"
 #include "inventory/PollStep.h"
 #include "inventory/RowBuilders.h"
-#include "protocol/Bytes.h"
 #include "protocol/ProtocolConstants.h"
+#include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
 #include "storage/SettingsFile.h"
 
@@ -49,10 +49,7 @@ uint32_t PollPauseMs(const Settings& s) {
 }
 
 void BuildPollRequest(const Program& p, uint8_t (&out)[40]) {
-    ByteWriter w(out, sizeof out);
-    w.U16be(2).U16be(0).Zeros(6).U16be(0);
-    w.U16be(static_cast<uint16_t>(Command::Poll)).U16be(0).U32be(p.settings.header_id);
-    w.Zeros(kHeaderSize - w.Position());
+    BuildHeader(p.settings, out, static_cast<uint16_t>(Command::Poll));
 }
 
 void StartPolling(Program& p) {

@@ -8,6 +8,8 @@
 
 #include "app/CommandIds.h"
 #include "inventory/MonitorPolling.h"
+#include "protocol/HandleDatagram.h"
+#include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
 #include "storage/SettingsFile.h"
 #include "support/MonitoredDevices.h"
@@ -51,17 +53,25 @@ class PollingTest : public ::testing::Test {
         }
     }
 
-    // What the merge of a reply matched by address does to the entry.
+    // The switch's bare reply (no fields), through the real receiver.
     void Reply(uint32_t address) {
         for (int i = 0; i < p.monitorList.GetItemCount(kStateAny); ++i) {
-            DeviceRecord& e = p.monitor[static_cast<size_t>(i)];
+            const DeviceRecord& e = p.monitor[static_cast<size_t>(i)];
             if (e.ip != address)
                 continue;
-            e.answered = 1;
-            e.missed_polls = 0;
-            e.status_mark = -1;
-            e.row_flag = 1;
-            DrawMonitorRow(p, i);
+            ProtocolHeader h;
+            h.major = 2;
+            h.minor = 1;
+            h.revision = 3;
+            h.command = static_cast<uint16_t>(Command::DiscoverReply);
+            h.header_id = p.settings.header_id;
+            for (size_t b = 0; b < 6; ++b)
+                h.device_mac[b] = static_cast<uint8_t>(
+                    std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
+            std::array<uint8_t, kHeaderSize> datagram{};
+            h.Encode(datagram);
+            HandleDatagram(p, datagram.data(), datagram.size(), address);
+            return;
         }
     }
 

@@ -14,6 +14,7 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "app/SocketEvents.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -24,6 +25,8 @@
 #include "controls/qt/DrawnImages.h"
 #include "inventory/MonitorCommands.h"
 #include "inventory/MonitorPolling.h"
+#include "inventory/SortList.h"
+#include "protocol/Discover.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
 #include "upgrade/qt/Firmware_Upgrade.h"
@@ -123,7 +126,7 @@ void CPortmesaDlg::BuildControls() {
     auto connectButton = [this](int id, auto fn) {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
-    connectButton(ids::kDiscover, [this] { /* discovery arrives with the protocol core */ });
+    connectButton(ids::kDiscover, [this] { Discover(program_); });
     connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
     connectButton(ids::kAddItem,
                   [this] { AddDeviceByAddress(program_, Add_remoteIP::Form(program_, this)); });
@@ -274,9 +277,13 @@ void CPortmesaDlg::OnListClicked(ListKind list) {
         buttons_.at(ids::kDhcpRefresh)->setEnabled(*enable);
 }
 
-void CPortmesaDlg::OnColumnClicked(ListKind, int) {}
+void CPortmesaDlg::OnColumnClicked(ListKind list, int column) {
+    SortList(program_, list, column);
+}
 
-void CPortmesaDlg::OnSocketEvent(int) {}
+void CPortmesaDlg::OnSocketEvent(int eventId) {
+    OnDeviceSocketEvent(program_, eventId);
+}
 
 void CPortmesaDlg::keyPressEvent(QKeyEvent* event) {
     // Neither Enter nor Escape closes the window.

@@ -1,0 +1,26 @@
+#include "app/SocketEvents.h"
+
+#include <array>
+
+#include "protocol/HandleDatagram.h"
+#include "protocol/ProtocolConstants.h"
+
+namespace pm {
+
+bool IsDeviceSocketEvent(int eventId) {
+    return eventId >= kFirstEventId && eventId < kLastEventId && (eventId - kFirstEventId) % 4 != 3;
+}
+
+void OnDeviceSocketEvent(Program& p, int eventId) {
+    if (!IsDeviceSocketEvent(eventId))
+        return;
+    std::array<uint8_t, kMaxDatagram> buffer{};
+    uint32_t from = 0;
+    uint16_t port = 0;
+    const int n = p.net.ReceiveFromEvent(eventId, buffer.data(), buffer.size(), from, port);
+    if (n < 0)
+        return;
+    HandleDatagram(p, buffer.data(), static_cast<size_t>(n), from);
+}
+
+}  // namespace pm
