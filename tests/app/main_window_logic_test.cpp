@@ -9,9 +9,11 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "app/SocketEvents.h"
 #include "config/SetRequest.h"
 #include "inventory/MonitorPolling.h"
 #include "protocol/ProtocolConstants.h"
+#include "protocol/ProtocolHeader.h"
 #include "storage/MonitorFile.h"
 #include "storage/SettingsFile.h"
 #include "support/MonitoredDevices.h"
@@ -272,6 +274,47 @@ TEST_F(StartUp, UnreadableSettingsAreReportedAndStartUpGoesOn) {
     EXPECT_EQ(p.monitorList.GetColumnCount(), 11);  // TestProgram's feature setting stays
     EXPECT_TRUE(t.loop.TimerRunning(p.RefreshTimer()));
     (void)out;
+}
+
+}  // namespace
+}  // namespace pm
+
+namespace pm {
+namespace {
+
+TEST(SocketEvents, DeviceEventsAreReadAndMergedTftpEventsAreNot) {
+    test::TestProgram t;
+    Program& p = t.program;
+    CreateDiscoveryColumns(p);
+    CreateMonitorColumns(p);
+    ProtocolHeader h;
+    h.major = 2;
+    h.minor = 1;
+    h.revision = 3;
+    h.command = static_cast<uint16_t>(Command::DiscoverReply);
+    h.header_id = p.settings.header_id;
+    h.device_mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+    std::vector<uint8_t> reply(kHeaderSize);
+    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+    t.net.inboxFrom = test::HostAddress("10.1.0.77");
+
+    for (int id : {33276, 33272, 33369, 33368}) {  // TFTP, and outside the identifiers
+        t.net.inbox.push_back(reply);
+        OnDeviceSocketEvent(p, id);
+        EXPECT_EQ(t.net.inbox.size(), 1u) << id;
+        t.net.inbox.clear();
+    }
+    OnDeviceSocketEvent(p, 33275);  // nothing waiting: the failed read is ignored
+    EXPECT_EQ(p.discoveryList.GetItemCount(kStateAny), 0);
+
+    for (int id : {33273, 33274, 33275, 33367}) {
+        t.net.inbox.push_back(reply);
+        OnDeviceSocketEvent(p, id);
+        EXPECT_TRUE(t.net.inbox.empty()) << id;
+    }
+    ASSERT_EQ(p.discoveryList.GetItemCount(kStateAny), 1);
+    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscMac), "001122334455");
+    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscIp), "10.1.0.77");
 }
 
 }  // namespace
