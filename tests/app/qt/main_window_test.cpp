@@ -5,15 +5,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "app/CommandIds.h"
 #include "app/qt/CPortmesaDlg.h"
 #include "controls/qt/CReportView.h"
+#include "inventory/RowBuilders.h"
 #include "storage/SettingsFile.h"
 #include "support/MonitoredDevices.h"
 #include "support/TestProgram.h"
@@ -187,6 +190,34 @@ TEST_F(MainWindowTest, ClicksAndDoubleClicksReachTheCore) {
     t.ui.Clear();
     QTest::mouseClick(window->Button(ids::kConfigureSettings), Qt::LeftButton);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Please select one device"});
+}
+
+TEST_F(MainWindowTest, ColumnClickSortsAndAboutShowsTheVersion) {
+    Open(1, 15);
+    for (int i : {1, 3, 2})
+        test::AddMonitored(p, test::MakeDevice("10.1.0." + std::to_string(20 + i), 20 + i));
+    auto* header = window->MonitorView()->horizontalHeader();
+    const QPoint onIp(header->sectionViewportPosition(kMonIp) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, onIp);
+    auto* model = window->MonitorView()->model();
+    QStringList shown;
+    for (int r = 0; r < model->rowCount(); ++r)
+        shown << model->data(model->index(r, kMonIp)).toString();
+    EXPECT_EQ(shown,
+              (QStringList{"10.1.0.23", "10.1.0.22", "10.1.0.21"}));  // first click: descending
+
+    QString version, notice;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        version = box->findChild<QLabel*>("ctl_1115")->text();
+        notice = box->findChild<QLabel*>("ctl_1117")->text();
+        EXPECT_EQ(box->windowTitle(), "About");
+        QTest::mouseClick(box->findChild<QPushButton*>("ctl_1"), Qt::LeftButton);
+    });
+    window->MenuAction(ids::kAbout)->trigger();
+    EXPECT_EQ(version, "Parvex Management Utility Version 3.5.4");
+    EXPECT_FALSE(notice.isEmpty());
 }
 
 }  // namespace
