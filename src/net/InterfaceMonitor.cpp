@@ -55,6 +55,8 @@ void InterfaceMonitor::Synchronise(size_t tablePosition, AdapterEntry& entry) {
         a.seen = true;
         table_.OpenBinding(tablePosition, a.address, a.mask);
     }
+    // An address that found no free slot earlier gets one as soon as one is free.
+    table_.RetryBindingsWithoutSlot(tablePosition);
     for (size_t i = 0; i < table_.BindingCount(tablePosition); ++i)
         table_.SetBindingSeen(tablePosition, i, false);
 }

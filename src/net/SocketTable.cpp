@@ -99,13 +99,28 @@ void SocketTable::OpenBinding(size_t interfacePosition, uint32_t address, uint32
     AddressBinding b;
     b.address = address;
     b.mask = mask;
-    const auto free = std::find(slotInUse_.begin(), slotInUse_.end(), false);
-    if (free == slotInUse_.end()) {
+    if (!OpenSockets(in, b)) {
         // Recorded without sockets, so the message comes once for this address.
         Error("Please define enough Event ID.");
-        in.bindings.push_back(b);
-        return;
     }
+    in.bindings.push_back(b);
+    if (in.receivers[0] < 0 && in.receivers[1] < 0 && in.receivers[2] < 0)
+        OpenReceivers(in);
+}
+
+void SocketTable::RetryBindingsWithoutSlot(size_t interfacePosition) {
+    InterfaceEntry& in = *interfaces_.at(interfacePosition);
+    for (auto& b : in.bindings)
+        if (b.slot < 0 && FreeSlots() > 0)
+            OpenSockets(in, b);
+    if (in.receivers[0] < 0 && in.receivers[1] < 0 && in.receivers[2] < 0)
+        OpenReceivers(in);
+}
+
+bool SocketTable::OpenSockets(InterfaceEntry& in, AddressBinding& b) {
+    const auto free = std::find(slotInUse_.begin(), slotInUse_.end(), false);
+    if (free == slotInUse_.end())
+        return false;
     *free = true;
     b.slot = static_cast<int>(free - slotInUse_.begin());
     b.broadcastEvent = EventIdOf(b.slot, EventKind::Broadcast);
@@ -113,7 +128,7 @@ void SocketTable::OpenBinding(size_t interfacePosition, uint32_t address, uint32
     b.unicastEvent = EventIdOf(b.slot, EventKind::Unicast);
     b.tftpEvent = EventIdOf(b.slot, EventKind::Tftp);
 
-    const uint32_t host = ntohl(address);
+    const uint32_t host = ntohl(b.address);
     b.unicastSocket = OpenSocket(host, settings_.unicast_port, false, "Create socket error.",
                                  "Bind socket error");
     if (b.unicastSocket >= 0) {
@@ -129,9 +144,7 @@ void SocketTable::OpenBinding(size_t interfacePosition, uint32_t address, uint32
         loop_.WatchReadable(fd, [this, id, fd] { Dispatch(id, fd); });
     }
     OpenMulticastSocket(b, in.index);
-    in.bindings.push_back(b);
-    if (in.receivers[0] < 0 && in.receivers[1] < 0 && in.receivers[2] < 0)
-        OpenReceivers(in);
+    return true;
 }
 
 void SocketTable::OpenReceivers(InterfaceEntry& in) {

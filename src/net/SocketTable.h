@@ -72,6 +72,8 @@ class SocketTable : public Transport {
     std::optional<size_t> FindInterface(const std::string& name) const;
     std::optional<size_t> FindBinding(size_t interfacePosition, uint32_t address) const;
     void CloseStaleBindings(size_t interfacePosition);
+    // Gives free slots (and sockets) to the interface's addresses that found none earlier.
+    void RetryBindingsWithoutSlot(size_t interfacePosition);
     void RemoveStaleInterfaces();
     size_t InterfaceCount() const { return interfaces_.size(); }
     size_t BindingCount(size_t interfacePosition) const;
@@ -107,6 +109,7 @@ class SocketTable : public Transport {
   private:
     int OpenSocket(uint32_t address, uint16_t port, bool broadcast, const char* createError,
                    const char* bindError);
+    bool OpenSockets(InterfaceEntry& in, AddressBinding& b);
     void OpenMulticastSocket(AddressBinding& b, uint32_t ifindex);
     void OpenReceivers(InterfaceEntry& in);
     void CloseReceivers(InterfaceEntry& in);
