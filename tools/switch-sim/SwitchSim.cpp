@@ -355,14 +355,10 @@ void SwitchSim::HandleRequest(size_t index, const Datagram& d) {
             }
             if (fields.count(22) && fields[22].size() >= 4)
                 c.groupInterval = static_cast<int32_t>(address(22));
-            // The acknowledgement leaves from the old address, then the switch moves.
-            const uint32_t newIp = c.ip, newMask = c.mask;
-            c.ip = oldIp;
-            c.mask = oldMask;
-            Reply(s, d, ack, 0, true);
-            c.ip = newIp;
-            c.mask = newMask;
-            if (newIp != oldIp || newMask != oldMask)
+            // The acknowledgement carries the new settings but leaves from the old address;
+            // then the switch moves.
+            Reply(s, d, ack, 0, true, oldIp);
+            if (c.ip != oldIp || c.mask != oldMask)
                 Readdress(s, oldIp, oldMask);
             return;
         }
@@ -373,7 +369,7 @@ void SwitchSim::HandleRequest(size_t index, const Datagram& d) {
 }
 
 void SwitchSim::Reply(Switch& s, const Datagram& request, uint16_t command, uint8_t result,
-                      bool withFields) {
+                      bool withFields, uint32_t source) {
     const SwitchConfig& c = s.config;
     ByteReader in(request.bytes.data(), request.bytes.size());
     uint32_t headerId = 0;
@@ -439,10 +435,10 @@ void SwitchSim::Reply(Switch& s, const Datagram& request, uint16_t command, uint
             to = group_;
             break;
     }
-    SendFrom(device_, s, out, to, request.fromPort, request.ifindex);
+    SendFrom(device_, source ? source : c.ip, out, to, request.fromPort, request.ifindex);
 }
 
-void SwitchSim::SendFrom(int fd, const Switch& s, const std::vector<uint8_t>& bytes, uint32_t to,
+void SwitchSim::SendFrom(int fd, uint32_t source, const std::vector<uint8_t>& bytes, uint32_t to,
                          uint16_t port, uint32_t ifindex) {
     sockaddr_in dest{};
     dest.sin_family = AF_INET;
@@ -463,7 +459,7 @@ void SwitchSim::SendFrom(int fd, const Switch& s, const std::vector<uint8_t>& by
     cm->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
     info.ipi_ifindex = static_cast<int>(ifindex);
-    info.ipi_spec_dst.s_addr = htonl(s.config.ip);
+    info.ipi_spec_dst.s_addr = htonl(source);
     std::memcpy(CMSG_DATA(cm), &info, sizeof info);
     ::sendmsg(fd, &msg, MSG_NOSIGNAL);
 }
@@ -482,7 +478,7 @@ void SwitchSim::Readdress(Switch& s, uint32_t oldIp, uint32_t oldMask) {
 
 void SwitchSim::SendTftpPacket(const Switch& s, const Datagram& d,
                                const std::vector<uint8_t>& bytes) {
-    SendFrom(tftp_, s, bytes, d.from, d.fromPort, d.ifindex);
+    SendFrom(tftp_, s.config.ip, bytes, d.from, d.fromPort, d.ifindex);
 }
 
 void SwitchSim::HandleTftp(size_t index, const Datagram& d) {

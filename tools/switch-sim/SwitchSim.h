@@ -87,8 +87,8 @@ class SwitchSim {
     void HandleRequest(size_t index, const Datagram& d);
     void HandleTftp(size_t index, const Datagram& d);
     void Reply(Switch& s, const Datagram& request, uint16_t command, uint8_t result,
-               bool withFields);
-    void SendFrom(int fd, const Switch& s, const std::vector<uint8_t>& bytes, uint32_t to,
+               bool withFields, uint32_t source = 0);
+    void SendFrom(int fd, uint32_t source, const std::vector<uint8_t>& bytes, uint32_t to,
                   uint16_t port, uint32_t ifindex);
     void SendTftpPacket(const Switch& s, const Datagram& d, const std::vector<uint8_t>& bytes);
     void Readdress(Switch& s, uint32_t oldIp, uint32_t oldMask);

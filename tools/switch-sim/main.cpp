@@ -52,11 +52,11 @@ FILE format: optional base_port=, group=, image_dir= lines, then one [switch] se
 per switch with key=value lines; '#' starts a comment.
 
 A lab by hand (as root), with scripts/lab from the source tree:
-  scripts/lab up                      # namespaces: manager, bridge, two switches
-  scripts/lab sim 1 --switch ip=10.201.1.10/24,mac=02:50:4d:00:00:01,iface=eth0 &
-  scripts/lab sim 2 --switch ip=10.202.1.20/24,mac=02:50:4d:00:00:02,reply=broadcast &
+  scripts/lab up 2                    # namespaces: manager, bridge, switches 1 and 2
+  scripts/lab sim 1 --switch ip=10.201.1.11/24,mac=02:50:4d:00:00:01,iface=eth0 &
+  scripts/lab sim 2 --switch ip=10.202.1.12/24,mac=02:50:4d:00:00:02,reply=broadcast &
   scripts/lab run build/bin/portmesa  # the utility inside the manager namespace
-  scripts/lab down                    # removes every namespace of the lab
+  scripts/lab down                    # stops nothing else, removes the lab's namespaces
 or by hand:
   ip netns add sw1; ip link add name m0 type veth peer name eth0 netns sw1
   ip -n sw1 addr add 10.201.1.10/24 dev eth0; ip -n sw1 link set eth0 up
