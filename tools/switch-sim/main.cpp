@@ -56,11 +56,14 @@ A lab by hand (as root), with scripts/lab from the source tree:
   scripts/lab sim 1 --switch ip=10.201.1.11/24,mac=02:50:4d:00:00:01,iface=eth0 &
   scripts/lab sim 2 --switch ip=10.202.1.12/24,mac=02:50:4d:00:00:02,reply=broadcast &
   scripts/lab run build/bin/portmesa  # the utility inside the manager namespace
-  scripts/lab down                    # stops nothing else, removes the lab's namespaces
-or by hand:
-  ip netns add sw1; ip link add name m0 type veth peer name eth0 netns sw1
+  scripts/lab down                    # after stopping the simulators: removes the lab
+or by hand, with nothing in the machine's own namespace:
+  ip netns add mgr; ip netns add sw1
+  ip -n mgr link add name m0 type veth peer name eth0 netns sw1
+  ip -n mgr addr add 10.201.1.2/24 dev m0; ip -n mgr link set m0 up
   ip -n sw1 addr add 10.201.1.10/24 dev eth0; ip -n sw1 link set eth0 up
-  ip netns exec sw1 switch-sim --switch ip=10.201.1.10/24,iface=eth0
+  ip netns exec sw1 switch-sim --switch ip=10.201.1.10/24,iface=eth0 &
+  ip netns exec mgr build/bin/portmesa
 )";
 
 volatile std::sig_atomic_t stopRequested = 0;
