@@ -30,7 +30,7 @@ StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTra
     p.upgrade = UpgradeWatch{};
     p.pending.Clear();
 
-    p.groupReport = BuildGroupReport(TextOf(p.settings.multicast_group));
+    p.groupReport = BuildGroupReport(p.settings.multicast_group);
     // A period of 0 s would send without pause: the timer runs only with a positive interval.
     if (p.settings.multicast_timer_flag != 0 && p.settings.multicast_timer > 0) {
         const uint64_t ms = static_cast<uint64_t>(p.settings.multicast_timer) * 1000;

@@ -25,7 +25,7 @@ struct AdapterEntry {
 using AdapterSnapshot = std::vector<AdapterEntry>;
 
 class InterfaceSource {
-public:
+  public:
     virtual ~InterfaceSource() = default;
     // Interfaces that are up and running, loopback left out, with their IPv4 addresses.
     virtual AdapterSnapshot ReadAdapters() = 0;

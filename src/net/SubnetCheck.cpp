@@ -10,7 +10,8 @@ namespace pm {
 int CheckManagerSubnet(Program& p, uint32_t deviceAddress) {
     for (const auto& adapter : p.interfaces.ReadAdapters()) {
         for (const auto& a : adapter.addresses) {
-            if (IsSameSubnet(deviceAddress, ntohl(a.address), ntohl(a.mask)) == 0) return 1;
+            if (IsSameSubnet(deviceAddress, ntohl(a.address), ntohl(a.mask)) == 0)
+                return 1;
         }
     }
     p.ui.Notice("The device IP and manager IP are not in the same subnet", "Error", Icon::Error);

@@ -9,7 +9,7 @@
 namespace pm {
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     // One copy per local interface, out of that interface, its MAC written into bytes 20-25.
     virtual int SendBroadcast(uint8_t* packet, size_t length) = 0;
@@ -28,8 +28,8 @@ public:
     virtual bool AttachTftpWindow(std::function<void(int eventId)> handler) = 0;
     // Reads one datagram from the socket behind eventId. Returns its length (cut to
     // capacity) or -1; fromAddress is host order.
-    virtual int ReceiveFromEvent(int eventId, uint8_t* buffer, size_t capacity, uint32_t& fromAddress,
-                                 uint16_t& fromPort) = 0;
+    virtual int ReceiveFromEvent(int eventId, uint8_t* buffer, size_t capacity,
+                                 uint32_t& fromAddress, uint16_t& fromPort) = 0;
 };
 
 }  // namespace pm

@@ -1,0 +1,41 @@
+#pragma once
+// The program's real network: the socket table on POSIX sockets and the interface monitor
+// that keeps it in line with the workstation's adapters.
+#include <functional>
+
+#include "app/EventLoop.h"
+#include "app/Ui.h"
+#include "net/InterfaceMonitor.h"
+#include "net/LinuxInterfaceSource.h"
+#include "net/SocketOps.h"
+#include "net/SocketTable.h"
+#include "storage/Settings.h"
+
+namespace pm {
+
+class RealNetwork {
+  public:
+    RealNetwork(Ui& ui, EventLoop& loop);
+    ~RealNetwork();
+    RealNetwork(const RealNetwork&) = delete;
+    RealNetwork& operator=(const RealNetwork&) = delete;
+
+    Transport& GetTransport() { return table_; }
+    InterfaceSource& Interfaces() { return source_; }
+
+    // Takes the settings as loaded (the ports and the group are fixed for the run), routes
+    // the device sockets' read events to onEvent and starts following the adapters; the
+    // first pass opens the sockets.
+    void Start(const Settings& loaded, std::function<void(int eventId)> onEvent);
+    // Stops following the adapters and closes every socket.
+    void Stop();
+
+  private:
+    Settings settings_;
+    PosixSocketOps ops_;
+    SocketTable table_;
+    LinuxInterfaceSource source_;
+    InterfaceMonitor monitor_;
+};
+
+}  // namespace pm
