@@ -1,0 +1,217 @@
+// set, password and dhcp-refresh: the configuration forms' requests from the command line,
+// with the same checks and messages, waiting for the switch's answer.
+#include <algorithm>
+#include <cctype>
+
+#include "cli/Commands.h"
+#include "cli/Engine.h"
+#include "cli/Target.h"
+#include "config/ConfigurationSet.h"
+#include "config/DhcpRefresh.h"
+#include "config/PasswordChange.h"
+#include "config/Validation.h"
+#include "protocol/ProtocolConstants.h"
+
+namespace pm::cli {
+namespace {
+
+constexpr std::string_view kSetSuccessful = "Set Successful";
+
+uint64_t Ms(double seconds) {
+    return static_cast<uint64_t>(seconds * 1000.0);
+}
+
+// Finds the switch by discovery and makes it the selection; its discovery index or -1.
+int SelectTarget(Engine& e, const TargetOptions& t) {
+    std::string mac;
+    if (!t.mac.empty()) {
+        const auto normal = NormaliseMac(t.mac);
+        if (!normal) {
+            e.ui.Notice("Invalid MAC address: " + t.mac, "Error", Icon::Error, Owner::NoWindow);
+            return -1;
+        }
+        mac = *normal;
+    } else if (!ParseAddress(t.ip)) {
+        e.ui.Notice("Invalid IP address: " + t.ip, "Error", Icon::Error, Owner::NoWindow);
+        return -1;
+    }
+    if (!e.DiscoverFor(Ms(t.waitSeconds),
+                       [&] { return FindDiscovered(e.program, mac, t.ip) >= 0; }))
+        return -1;
+    const int index = FindDiscovered(e.program, mac, t.ip);
+    if (index < 0) {
+        e.ui.Notice("No switch with " + (mac.empty() ? "address " + t.ip : "MAC " + mac) +
+                        " answered the discovery",
+                    "Error", Icon::Error, Owner::NoWindow);
+        return -1;
+    }
+    Program& p = e.program;
+    p.selection.index = index;
+    p.selection.list = ListKind::Discovery;
+    p.selection.monitorCount = p.monitorList.GetItemCount();
+    p.selection.discoveryCount = p.discoveryList.GetItemCount();
+    return index;
+}
+
+// After a request has gone: 0 on "Set Successful", 1 on an error message or no answer.
+int AwaitAnswer(Engine& e, size_t messagesBefore, double seconds) {
+    int outcome = -1;
+    e.RunUntil(
+        [&] {
+            for (const auto& m : e.ui.Since(messagesBefore)) {
+                if (m.text == kSetSuccessful)
+                    outcome = 0;
+                if (m.icon == Icon::Error)
+                    outcome = 1;
+                if (outcome >= 0)
+                    return true;
+            }
+            return false;
+        },
+        Ms(seconds));
+    if (outcome < 0) {
+        e.ui.Notice("No answer from the switch", "Error", Icon::Error, Owner::NoWindow);
+        return 1;
+    }
+    return outcome;
+}
+
+// Sends through the form's function; 1 when a check refused the input or the send failed.
+template <typename Send>
+int SendAndAwait(Engine& e, const TargetOptions& t, Send send) {
+    const size_t before = e.ui.Messages().size();
+    if (!send())
+        return 1;
+    for (const auto& m : e.ui.Since(before))
+        if (m.icon == Icon::Error)
+            return 1;  // a send error: nothing went out
+    return AwaitAnswer(e, before, t.replySeconds);
+}
+
+std::optional<uint32_t> AddressOption(Engine& e, const std::optional<std::string>& text,
+                                      std::string_view what, bool& ok) {
+    if (!text)
+        return std::nullopt;
+    const auto value = ParseAddress(*text);
+    if (!value) {
+        e.ui.Notice("Not an IPv4 address for " + std::string(what) + ": " + *text, "Error",
+                    Icon::Error, Owner::NoWindow);
+        ok = false;
+    }
+    return value;
+}
+
+}  // namespace
+
+int RunSet(const SetOptions& o) {
+    Engine e;
+    if (!e.Start())
+        return 1;
+    const int index = SelectTarget(e, o.target);
+    if (index < 0)
+        return 1;
+    Program& p = e.program;
+    const DeviceRecord& device = p.discovery[static_cast<size_t>(index)];
+    const ConfigurationFormView view = OpenConfigurationForm(device, p.settings);
+
+    // The form as it opens, then the options as if typed into it.
+    ConfigurationInput input;
+    input.mode = view.selected;
+    input.ip = view.ip;
+    input.mask = view.mask.value_or(0);
+    input.gateway = view.gateway.value_or(0);
+    input.systemName = view.systemName;
+    input.location = view.location;
+    input.password = o.password;
+    input.passwordEnabled = view.passwordEnabled;
+    input.groupInterval = view.groupIntervalText;
+    input.groupIntervalEnabled = view.groupIntervalVisible && view.groupIntervalEnabled;
+
+    bool ok = true;
+    if (auto v = AddressOption(e, o.newIp, "--new-ip", ok))
+        input.ip = *v;
+    if (auto v = AddressOption(e, o.mask, "--mask", ok))
+        input.mask = *v;
+    if (auto v = AddressOption(e, o.gateway, "--gateway", ok))
+        input.gateway = *v;
+    if (!ok)
+        return 1;
+    auto refuse = [&](const std::string& what) {
+        e.ui.Notice(what + " cannot be changed on this switch", "Error", Icon::Error,
+                    Owner::NoWindow);
+        return 1;
+    };
+    if ((o.newIp || o.mask || o.gateway) && !view.addressesEnabled && !o.mode) {
+        e.ui.Notice("The switch takes its address by DHCP or Bootp: add --mode static to set one",
+                    "Error", Icon::Error, Owner::NoWindow);
+        return 1;
+    }
+    if (o.mode) {
+        std::string mode = *o.mode;
+        std::transform(mode.begin(), mode.end(), mode.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        const bool allowed = mode == "static" ? view.staticEnabled
+                             : mode == "dhcp" ? view.dhcpEnabled
+                                              : view.bootpEnabled;
+        if (!allowed)
+            return refuse("The IP mode");
+        input.mode = mode == "static" ? IpModeChoice::Static
+                     : mode == "dhcp" ? IpModeChoice::Dhcp
+                                      : IpModeChoice::Bootp;
+    }
+    if (o.name) {
+        if (!view.namesEnabled)
+            return refuse("The system name");
+        input.systemName = *o.name;
+    }
+    if (o.location) {
+        if (!view.namesEnabled)
+            return refuse("The location");
+        input.location = *o.location;
+    }
+    if (o.groupInterval) {
+        if (!input.groupIntervalEnabled)
+            return refuse("The group interval");
+        input.groupInterval = *o.groupInterval;
+    }
+    return SendAndAwait(e, o.target, [&] { return SetConfiguration(p, input); });
+}
+
+int RunPassword(const PasswordOptions& o) {
+    Engine e;
+    if (!e.Start())
+        return 1;
+    const int index = SelectTarget(e, o.target);
+    if (index < 0)
+        return 1;
+    Program& p = e.program;
+    if (p.discovery[static_cast<size_t>(index)].loader == kLoaderMarker) {
+        e.ui.Notice(kLoaderNoPassword, "Error", Icon::Error, Owner::MainWindow);
+        return 1;
+    }
+    const PasswordInput input{o.original, o.newPassword, o.confirm.value_or(o.newPassword)};
+    return SendAndAwait(e, o.target, [&] { return ChangePassword(p, input); });
+}
+
+int RunDhcpRefresh(const DhcpRefreshOptions& o) {
+    Engine e;
+    if (!e.Start())
+        return 1;
+    const int index = SelectTarget(e, o.target);
+    if (index < 0)
+        return 1;
+    Program& p = e.program;
+    const DeviceRecord& device = p.discovery[static_cast<size_t>(index)];
+    // The window offers the refresh only for these switches.
+    if (device.ip_mode != 1 || device.revision < 3) {
+        e.ui.Notice("DHCP Refresh needs a switch in DHCP mode with protocol revision 3 or later",
+                    "Error", Icon::Error, Owner::NoWindow);
+        return 1;
+    }
+    return SendAndAwait(e, o.target, [&] {
+        RefreshDhcp(p, o.password);
+        return true;
+    });
+}
+
+}  // namespace pm::cli

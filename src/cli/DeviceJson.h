@@ -1,0 +1,11 @@
+#pragma once
+#include <nlohmann/json.hpp>
+
+#include "inventory/DeviceRecord.h"
+
+namespace pm::cli {
+
+// Every field of a record that a person would want, with texts as the lists show them.
+nlohmann::json DeviceToJson(const DeviceRecord& r, bool groupIntervalFeature);
+
+}  // namespace pm::cli

@@ -1,0 +1,50 @@
+#pragma once
+// The program without a window: the poll() loop, the socket table following the local
+// interfaces, and messages on standard error.
+#include <functional>
+#include <memory>
+
+#include "app/PollLoop.h"
+#include "app/Program.h"
+#include "cli/StderrUi.h"
+#include "net/InterfaceMonitor.h"
+#include "net/LinuxInterfaceSource.h"
+#include "net/SocketOps.h"
+#include "net/SocketTable.h"
+
+namespace pm::cli {
+
+class Engine {
+  public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Loads cfg/define.ecf, builds the list columns, opens the sockets of every local address
+    // and routes replies to the receiver. False when the settings could not be loaded.
+    bool Start();
+    // Sends a discovery request and collects replies for up to waitMs, or until stop() holds.
+    bool DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop = {});
+    // Runs the loop until done() holds or timeoutMs pass; false on timeout.
+    bool RunUntil(const std::function<bool()>& done, uint64_t timeoutMs) {
+        return loop.RunUntil(done, timeoutMs);
+    }
+
+    StderrUi ui;
+    PollLoop loop;
+
+  private:
+    Settings tableSettings_;  // the socket table reads the loaded settings from here
+    PosixSocketOps ops_;
+    LinuxInterfaceSource source_;
+    SocketTable table_;
+
+  public:
+    Program program;
+
+  private:
+    InterfaceMonitor monitor_;
+};
+
+}  // namespace pm::cli

@@ -1,0 +1,45 @@
+#pragma once
+// The Ui port of the headless front-end: every message goes to standard error as
+// "Caption: text"; no window is ever opened.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/Ui.h"
+
+namespace pm::cli {
+
+class StderrUi : public Ui {
+  public:
+    explicit StderrUi(std::FILE* out = stderr) : out_(out) {}
+    void Notice(std::string_view text, std::string_view caption, Icon icon, Owner owner) override;
+    // Questions are answered OK: a command line asks nothing it was not told to do.
+    bool AskOkCancel(std::string_view text, std::string_view caption, Icon icon) override;
+    bool OpenUrl(const std::string& url) override;
+    bool OpenFile(const std::string& path) override;
+    std::optional<std::string> ChooseOpenFile(std::string_view,
+                                              const std::vector<FileFilter>&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSaveFile(std::string_view,
+                                              const std::vector<FileFilter>&) override {
+        return std::nullopt;
+    }
+
+    struct Shown {
+        std::string text;
+        std::string caption;
+        Icon icon;
+    };
+    const std::vector<Shown>& Messages() const { return shown_; }
+    size_t ErrorCount() const;
+    bool Saw(std::string_view text) const;
+    // Messages from this index on.
+    std::vector<Shown> Since(size_t index) const;
+
+  private:
+    std::FILE* out_;
+    std::vector<Shown> shown_;
+};
+
+}  // namespace pm::cli

@@ -1,0 +1,236 @@
+// portmesa-cli against simulated switches in a lab: the program runs inside the manager
+// namespace from a scratch folder with its own cfg/, so the build's settings and log stay
+// untouched.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "inventory/DeviceRecord.h"
+#include "lab/support/Lab.h"
+#include "storage/DefaultSettings.h"
+#include "storage/SettingsFile.h"
+#include "support/TestProgram.h"
+
+namespace pm {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string ExecutableFolder() {
+    char buffer[4096] = {};
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    return exe.substr(0, exe.find_last_of('/'));
+}
+
+const std::array<uint8_t, 6> kMac1{0x02, 0x50, 0x4D, 0x00, 0x00, 0x01};
+const std::array<uint8_t, 6> kMac2{0x02, 0x50, 0x4D, 0x00, 0x00, 0x02};
+
+class CliLab : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!lab::CanBuildLabs())
+            GTEST_SKIP() << "lab tests need root and the ip tool";
+        // The program and a fresh cfg/ in a scratch folder.
+        const std::string source = ExecutableFolder() + "/portmesa-cli";
+        ASSERT_TRUE(std::filesystem::exists(source)) << source;
+        std::filesystem::copy_file(source, dir_.File("portmesa-cli"));
+        std::filesystem::create_directory(dir_.File("cfg"));
+        const auto settings = BuildSettingsFile(DefaultSettings());
+        std::ofstream(dir_.File("cfg/define.ecf"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(settings.data()),
+                   static_cast<std::streamsize>(settings.size()));
+
+        lab_ = std::make_unique<lab::Lab>();
+        const std::string ns1 = lab_->AddSwitch(0, "10.201.1.10/24");
+        const std::string ns2 = lab_->AddSwitch(1, "10.202.1.20/24");
+        ASSERT_TRUE(lab_->Ok());
+        sim::SwitchConfig a;
+        a.mac = kMac1;
+        a.ip = *sim::ParseIp("10.201.1.10");
+        a.gateway = *sim::ParseIp("10.201.1.1");
+        a.product = "QR_VM410_16";
+        a.systemName = "core-a";
+        a.location = "rack 1";
+        a.password = "secret";
+        a.iface = "eth0";
+        sim::SwitchConfig b = a;
+        b.mac = kMac2;
+        b.ip = *sim::ParseIp("10.202.1.20");
+        b.gateway = 0;
+        b.product = "PMS-2208";
+        b.systemName = "edge-b";
+        b.location = "hall";
+        b.ipMode = 1;
+        b.revision = 3;
+        b.reply = sim::ReplyMode::Broadcast;
+        sim1_ = std::make_unique<lab::SimThread>(ns1, sim::SimOptions{},
+                                                 std::vector<sim::SwitchConfig>{a});
+        sim2_ = std::make_unique<lab::SimThread>(ns2, sim::SimOptions{},
+                                                 std::vector<sim::SwitchConfig>{b});
+        ASSERT_EQ(sim1_->Error(), "");
+        ASSERT_EQ(sim2_->Error(), "");
+    }
+
+    CliRun Cli(const std::string& args) {
+        const std::string out = dir_.File("out.txt"), err = dir_.File("err.txt");
+        const std::string command = "timeout 60 ip netns exec " + lab_->Manager() + " " +
+                                    dir_.File("portmesa-cli") + " " + args + " >" + out + " 2>" +
+                                    err;
+        const int status = std::system(command.c_str());
+        CliRun r;
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = ReadAll(out);
+        r.err = ReadAll(err);
+        return r;
+    }
+
+    void WriteMonitorFile(const std::string& path,
+                          const std::vector<std::pair<std::string, std::string>>& devices) {
+        std::ofstream file(path, std::ios::binary);
+        for (const auto& [ip, mac] : devices) {
+            DeviceRecord r;
+            SetText(r.ip_text, ip);
+            SetText(r.mac_text, mac);
+            r.ip = *sim::ParseIp(ip);
+            r.status_mark = -1;
+            std::array<uint8_t, kRecordSize> bytes{};
+            EncodeRecord(r, bytes);
+            file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        }
+    }
+
+    test::TempDir dir_;
+    std::unique_ptr<lab::Lab> lab_;
+    std::unique_ptr<lab::SimThread> sim1_, sim2_;
+};
+
+TEST_F(CliLab, DiscoverJsonListsEverySimulatedSwitch) {
+    const CliRun r = Cli("discover --json --wait 1.5");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto all = nlohmann::json::parse(r.out);
+    ASSERT_EQ(all.size(), 2u) << r.out;
+    std::map<std::string, nlohmann::json> byMac;
+    for (const auto& sw : all)
+        byMac[sw["mac"]] = sw;
+    ASSERT_TRUE(byMac.count("02504d000001") && byMac.count("02504d000002")) << r.out;
+    const auto& a = byMac["02504d000001"];
+    EXPECT_EQ(a["ip"], "10.201.1.10");
+    EXPECT_EQ(a["mask"], "255.255.255.0");
+    EXPECT_EQ(a["gateway"], "10.201.1.1");
+    EXPECT_EQ(a["product_name"], "QR-VM410/16");
+    EXPECT_EQ(a["system_name"], "core-a");
+    EXPECT_EQ(a["location"], "rack 1");
+    EXPECT_EQ(a["ip_mode"], "Static");
+    EXPECT_EQ(a["group_interval"], 125);
+    EXPECT_EQ(a["loader"], false);
+    const auto& b = byMac["02504d000002"];
+    EXPECT_EQ(b["ip"], "10.202.1.20");
+    EXPECT_EQ(b["ip_mode"], "DHCP");
+    EXPECT_EQ(b["protocol_version"], "2.001.003");
+
+    const CliRun table = Cli("discover --wait 1");
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("MAC Address"), std::string::npos);
+    EXPECT_NE(table.out.find("edge-b"), std::string::npos);
+}
+
+TEST_F(CliLab, SetChecksThePasswordAndReallyChangesTheSwitch) {
+    const CliRun wrong = Cli("set --mac 02:50:4d:00:00:01 --password nope --name renamed");
+    EXPECT_NE(wrong.exitCode, 0);
+    EXPECT_NE(wrong.err.find("Error: Password incorrect."), std::string::npos) << wrong.err;
+    EXPECT_EQ(sim1_->Sim().Config(0).systemName, "core-a");
+
+    const CliRun right =
+        Cli("set --ip 10.201.1.10 --password secret --name renamed --location attic");
+    EXPECT_EQ(right.exitCode, 0) << right.err;
+    EXPECT_NE(right.err.find("Information: Set Successful"), std::string::npos) << right.err;
+    EXPECT_EQ(sim1_->Sim().Config(0).systemName, "renamed");
+    EXPECT_EQ(sim1_->Sim().Config(0).location, "attic");
+
+    const CliRun bad = Cli("set --ip 10.201.1.10 --password secret --new-ip 127.0.0.5");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("Invalid IP address."), std::string::npos) << bad.err;
+
+    const CliRun missing =
+        Cli("password --mac 02504d0000ff --password secret --new other --wait 0.5");
+    EXPECT_EQ(missing.exitCode, 1);
+}
+
+TEST_F(CliLab, MonitorMarksASilencedSwitchNotAlive) {
+    const std::string file = dir_.File("watch.cfg");
+    WriteMonitorFile(file, {{"10.201.1.10", "02504d000001"}, {"10.202.1.20", "02504d000002"}});
+    sim2_->Sim().Update(0, [](sim::SwitchConfig& c) { c.silent = true; });
+    const CliRun r = Cli("monitor " + file + " --json --count 5 --refresh 1");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<nlohmann::json> ticks;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        ticks.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(ticks.size(), 5u) << r.out;
+    const auto& last = ticks.back()["switches"];
+    ASSERT_EQ(last.size(), 2u);
+    EXPECT_EQ(last[0]["state"], "alive");
+    EXPECT_EQ(last[1]["state"], "not alive");
+    const std::string log = ReadAll(dir_.File("cfg/syslog.log"));
+    EXPECT_NE(log.find(" 10.202.1.20 Not alive \r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("10.201.1.10"), std::string::npos) << log;
+}
+
+TEST_F(CliLab, UpgradeEndsOnlyWhenTheSwitchIsBack) {
+    sim1_->Sim().Update(0, [](sim::SwitchConfig& c) {
+        c.wait1 = 1;
+        c.wait2 = 1;
+        c.rebootMs = 500;
+    });
+    std::vector<uint8_t> image(1500);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<uint8_t>(i * 7);
+    std::ofstream(dir_.File("fw.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
+
+    const CliRun wrong =
+        Cli("upgrade --mac 02504d000001 --image " + dir_.File("fw.bin") + " --password nope");
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.err.find("Password incorrect."), std::string::npos) << wrong.err;
+
+    const CliRun r =
+        Cli("upgrade --mac 02504d000001 --image " + dir_.File("fw.bin") + " --password secret");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Complete...1500/1500 bytes"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Upgrade successful"), std::string::npos) << r.err;
+    EXPECT_EQ(sim1_->Sim().Image(0), image);
+    EXPECT_EQ(sim1_->Sim().ImageName(0), "fw.bin");
+}
+
+TEST_F(CliLab, UsageErrorsExitWithTwo) {
+    for (const char* args : {"", "discover --wait abc", "set --password x", "frobnicate", "monitor",
+                             "set --mac 02504d000001 --ip 10.201.1.10 --password x"}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.err;
+        EXPECT_FALSE(r.err.empty()) << args;
+    }
+    const CliRun help = Cli("set --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--new-ip"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pm
