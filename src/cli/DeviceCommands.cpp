@@ -5,7 +5,6 @@
 
 #include "cli/Commands.h"
 #include "cli/Engine.h"
-#include "cli/Target.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
 #include "config/PasswordChange.h"
@@ -19,38 +18,6 @@ constexpr std::string_view kSetSuccessful = "Set Successful";
 
 uint64_t Ms(double seconds) {
     return static_cast<uint64_t>(seconds * 1000.0);
-}
-
-// Finds the switch by discovery and makes it the selection; its discovery index or -1.
-int SelectTarget(Engine& e, const TargetOptions& t) {
-    std::string mac;
-    if (!t.mac.empty()) {
-        const auto normal = NormaliseMac(t.mac);
-        if (!normal) {
-            e.ui.Notice("Invalid MAC address: " + t.mac, "Error", Icon::Error, Owner::NoWindow);
-            return -1;
-        }
-        mac = *normal;
-    } else if (!ParseAddress(t.ip)) {
-        e.ui.Notice("Invalid IP address: " + t.ip, "Error", Icon::Error, Owner::NoWindow);
-        return -1;
-    }
-    if (!e.DiscoverFor(Ms(t.waitSeconds),
-                       [&] { return FindDiscovered(e.program, mac, t.ip) >= 0; }))
-        return -1;
-    const int index = FindDiscovered(e.program, mac, t.ip);
-    if (index < 0) {
-        e.ui.Notice("No switch with " + (mac.empty() ? "address " + t.ip : "MAC " + mac) +
-                        " answered the discovery",
-                    "Error", Icon::Error, Owner::NoWindow);
-        return -1;
-    }
-    Program& p = e.program;
-    p.selection.index = index;
-    p.selection.list = ListKind::Discovery;
-    p.selection.monitorCount = p.monitorList.GetItemCount();
-    p.selection.discoveryCount = p.discoveryList.GetItemCount();
-    return index;
 }
 
 // After a request has gone: 0 on "Set Successful", 1 on an error message or no answer.
@@ -105,9 +72,7 @@ std::optional<uint32_t> AddressOption(Engine& e, const std::optional<std::string
 
 int RunSet(const SetOptions& o) {
     Engine e;
-    if (!e.Start())
-        return 1;
-    const int index = SelectTarget(e, o.target);
+    const int index = e.StartWithTarget(o.target);
     if (index < 0)
         return 1;
     Program& p = e.program;
@@ -179,9 +144,7 @@ int RunSet(const SetOptions& o) {
 
 int RunPassword(const PasswordOptions& o) {
     Engine e;
-    if (!e.Start())
-        return 1;
-    const int index = SelectTarget(e, o.target);
+    const int index = e.StartWithTarget(o.target);
     if (index < 0)
         return 1;
     Program& p = e.program;
@@ -195,9 +158,7 @@ int RunPassword(const PasswordOptions& o) {
 
 int RunDhcpRefresh(const DhcpRefreshOptions& o) {
     Engine e;
-    if (!e.Start())
-        return 1;
-    const int index = SelectTarget(e, o.target);
+    const int index = e.StartWithTarget(o.target);
     if (index < 0)
         return 1;
     Program& p = e.program;

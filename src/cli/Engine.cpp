@@ -1,5 +1,7 @@
 #include "cli/Engine.h"
 
+#include "cli/Target.h"
+#include "config/Validation.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/Discover.h"
 #include "protocol/HandleDatagram.h"
@@ -46,6 +48,38 @@ bool Engine::DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop) {
         return false;
     loop.RunUntil([&] { return stop && stop(); }, waitMs);
     return true;
+}
+
+int Engine::StartWithTarget(const TargetOptions& t) {
+    if (!Start())
+        return -1;
+    std::string mac;
+    if (!t.mac.empty()) {
+        const auto normal = NormaliseMac(t.mac);
+        if (!normal) {
+            ui.Notice("Invalid MAC address: " + t.mac, "Error", Icon::Error, Owner::NoWindow);
+            return -1;
+        }
+        mac = *normal;
+    } else if (!ParseAddress(t.ip)) {
+        ui.Notice("Invalid IP address: " + t.ip, "Error", Icon::Error, Owner::NoWindow);
+        return -1;
+    }
+    const auto found = [&] { return FindDiscovered(program, mac, t.ip) >= 0; };
+    if (!DiscoverFor(static_cast<uint64_t>(t.waitSeconds * 1000.0), found))
+        return -1;
+    const int index = FindDiscovered(program, mac, t.ip);
+    if (index < 0) {
+        ui.Notice("No switch with " + (mac.empty() ? "address " + t.ip : "MAC " + mac) +
+                      " answered the discovery",
+                  "Error", Icon::Error, Owner::NoWindow);
+        return -1;
+    }
+    program.selection.index = index;
+    program.selection.list = ListKind::Discovery;
+    program.selection.monitorCount = program.monitorList.GetItemCount();
+    program.selection.discoveryCount = program.discoveryList.GetItemCount();
+    return index;
 }
 
 }  // namespace pm::cli

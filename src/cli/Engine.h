@@ -6,6 +6,7 @@
 
 #include "app/PollLoop.h"
 #include "app/Program.h"
+#include "cli/Commands.h"
 #include "cli/StderrUi.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
@@ -26,6 +27,9 @@ class Engine {
     bool Start();
     // Sends a discovery request and collects replies for up to waitMs, or until stop() holds.
     bool DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop = {});
+    // Start, then finds the switch named by target by discovery and makes it the selection
+    // (discovery list); its index, or -1 after a message.
+    int StartWithTarget(const TargetOptions& target);
     // Runs the loop until done() holds or timeoutMs pass; false on timeout.
     bool RunUntil(const std::function<bool()>& done, uint64_t timeoutMs) {
         return loop.RunUntil(done, timeoutMs);

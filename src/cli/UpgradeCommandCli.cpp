@@ -5,8 +5,6 @@
 
 #include "cli/Commands.h"
 #include "cli/Engine.h"
-#include "cli/Target.h"
-#include "config/Validation.h"
 #include "upgrade/UpgradeCommand.h"
 #include "upgrade/UpgradeSession.h"
 
@@ -22,32 +20,9 @@ bool IsFailureStatus(const std::string& status) {
 
 int RunUpgrade(const UpgradeOptions& o) {
     Engine e;
-    if (!e.Start())
+    if (e.StartWithTarget(o.target) < 0)
         return 1;
     Program& p = e.program;
-
-    std::string mac;
-    if (!o.target.mac.empty()) {
-        const auto normal = NormaliseMac(o.target.mac);
-        if (!normal) {
-            e.ui.Notice("Invalid MAC address: " + o.target.mac, "Error", Icon::Error,
-                        Owner::NoWindow);
-            return 1;
-        }
-        mac = *normal;
-    }
-    if (!e.DiscoverFor(static_cast<uint64_t>(o.target.waitSeconds * 1000.0),
-                       [&] { return FindDiscovered(p, mac, o.target.ip) >= 0; }))
-        return 1;
-    const int index = FindDiscovered(p, mac, o.target.ip);
-    if (index < 0) {
-        e.ui.Notice("No switch with " + (mac.empty() ? "address " + o.target.ip : "MAC " + mac) +
-                        " answered the discovery",
-                    "Error", Icon::Error, Owner::NoWindow);
-        return 1;
-    }
-    p.selection = {index, ListKind::Discovery, p.monitorList.GetItemCount(),
-                   p.discoveryList.GetItemCount()};
 
     std::string status;
     bool failed = false;
