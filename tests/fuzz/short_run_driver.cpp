@@ -1,6 +1,9 @@
 // Runs a libFuzzer entry point over a fixed-seed stream of random and mutated inputs, so
 // that every build exercises the fuzz targets without needing clang.
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -8,7 +11,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" __attribute__((weak)) size_t PortmesaFuzzSeed(size_t index, std::vector<uint8_t>& out);
 
+// "--write-seeds DIR" writes the seed inputs as files seed-N, to start a libFuzzer corpus.
+static int WriteSeeds(const char* dir) {
+    if (!PortmesaFuzzSeed) return 0;
+    for (size_t i = 0;; ++i) {
+        std::vector<uint8_t> seed;
+        if (PortmesaFuzzSeed(i, seed) == 0) return 0;
+        const std::string path = std::string(dir) + "/seed-" + std::to_string(i);
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f) return 1;
+        std::fwrite(seed.data(), 1, seed.size(), f);
+        std::fclose(f);
+    }
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write-seeds") == 0) return WriteSeeds(argv[2]);
     const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 10000;
     std::mt19937 rng(12345);
     std::vector<uint8_t> input;
