@@ -274,7 +274,7 @@ void SwitchSim::HandleRequest(size_t index, const Datagram& d) {
         !r.U16be(command) || !r.U16be(result) || !r.U32be(headerId) ||
         !r.Bytes(senderMac.data(), 6) || !r.Skip(2 + 12))
         return;
-    requests_.push_back({index, command, senderMac, d.from, d.fromPort, d.to, d.ifindex});
+    requests_.push_back({index, command, senderMac, d.from, d.fromPort, d.to, d.ifindex, d.bytes});
     if (Silent(s) || major != 2)
         return;
 

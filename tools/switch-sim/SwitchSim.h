@@ -28,6 +28,7 @@ struct SeenRequest {
     uint16_t fromPort = 0;
     uint32_t to = 0;  // destination address of the datagram
     uint32_t ifindex = 0;
+    std::vector<uint8_t> bytes;  // the datagram as it arrived
 };
 
 // True when the calling thread runs in a network namespace listed under /run/netns.

@@ -7,6 +7,7 @@
 
 #include "config/ConfigurationSet.h"
 #include "config/SetRequest.h"
+#include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 
 namespace pm {
@@ -28,7 +29,11 @@ Change_Password::Change_Password(Program& program, QWidget* parent)
     confirm_ = PasswordField("confirmPassword");
     original_ = PasswordField("originalPassword");
 
+    for (CMyEdit* field : {newPassword_, confirm_, original_})
+        field->setMinimumWidth(WidthForMaskedChars(*field, static_cast<int>(kPasswordMaxChars)));
+
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("New password"), newPassword_);
     form->addRow(QStringLiteral("Confirm password"), confirm_);
     form->addRow(QStringLiteral("Original password"), original_);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/SetRequest.h"
+#include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/IpAddressEdit.h"
 
@@ -64,7 +65,13 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
         });
     }
 
+    // Every field as wide as the longest location; the others grow to the same width.
+    location_->setMinimumWidth(WidthForChars(*location_, static_cast<int>(kLocationMax)));
+    password_->setMinimumWidth(
+        WidthForMaskedChars(*password_, static_cast<int>(kPasswordMaxChars)));
+
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("Product name"), productName_);
     form->addRow(QStringLiteral("MAC Address"), mac_);
     form->addRow(QStringLiteral("IP Address"), ip_);

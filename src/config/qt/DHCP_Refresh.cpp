@@ -8,6 +8,7 @@
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
 #include "config/SetRequest.h"
+#include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 
 namespace pm {
@@ -18,7 +19,11 @@ DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent),
     password_->setObjectName(QStringLiteral("password"));
     password_->setMaxLength(static_cast<int>(kPasswordMaxChars));
 
+    password_->setMinimumWidth(
+        WidthForMaskedChars(*password_, static_cast<int>(kPasswordMaxChars)));
+
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("Password"), password_);
 
     apply_ = new QPushButton(QStringLiteral("Apply"));

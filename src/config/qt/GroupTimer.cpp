@@ -1,5 +1,6 @@
 #include "config/qt/GroupTimer.h"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@ GroupTimer::GroupTimer(Program& program, QWidget* parent) : QDialog(parent), pro
     setWindowTitle(QStringLiteral("Group Interval"));
     auto* hint = new QLabel(QString::fromStdString(std::string(kGroupIntervalHint)));
     hint->setObjectName(QStringLiteral("hint"));
+    // The hint lines up its two colons with blanks, which only a fixed-pitch font keeps.
+    hint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     interval_ = new QLineEdit(QString::fromStdString(GroupIntervalFormText(program_.settings)));
     interval_->setObjectName(QStringLiteral("groupInterval"));
     interval_->setMaxLength(static_cast<int>(kGroupIntervalMaxChars));

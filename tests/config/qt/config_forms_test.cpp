@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <cstdlib>
 
@@ -176,6 +177,33 @@ TEST_F(FormTest, FieldLimits) {
     EXPECT_EQ(Find<CMyEdit>(form, "password")->maxLength(), 20);
     EXPECT_TRUE(Find<QLineEdit>(form, "productName")->isReadOnly());
     EXPECT_EQ(Find<QLineEdit>(form, "productName")->text(), "QR-VM410/16");
+}
+
+// The longest texts the fields take are shown whole, not scrolled.
+TEST_F(FormTest, LongestTextsFitTheirFields) {
+    auto fits = [](QLineEdit* field, const QString& text) {
+        field->setText(text);
+        const QString shown =
+            field->echoMode() == QLineEdit::Password
+                ? QString(text.size(), QChar(field->style()->styleHint(
+                                           QStyle::SH_LineEdit_PasswordCharacter, nullptr, field)))
+                : text;
+        return field->fontMetrics().horizontalAdvance(shown) < field->contentsRect().width();
+    };
+    const QString password(20, QLatin1Char('p'));
+    Configuration_Set config(p);
+    config.show();
+    EXPECT_TRUE(fits(Find<QLineEdit>(config, "location"), "Building 12 floor 3 rack 4 row"));
+    EXPECT_TRUE(fits(Find<QLineEdit>(config, "systemName"), "Distribution switch7"));
+    EXPECT_TRUE(fits(Find<QLineEdit>(config, "productName"), "QR-SW2208/24"));
+    EXPECT_TRUE(fits(Find<CMyEdit>(config, "password"), password));
+    Change_Password change(p);
+    change.show();
+    for (const char* name : {"newPassword", "confirmPassword", "originalPassword"})
+        EXPECT_TRUE(fits(Find<CMyEdit>(change, name), password)) << name;
+    DHCP_Refresh refresh(p);
+    refresh.show();
+    EXPECT_TRUE(fits(Find<CMyEdit>(refresh, "password"), password));
 }
 
 TEST_F(FormTest, PasswordFieldsRefusePasteAndStopAtTwenty) {
