@@ -2,6 +2,7 @@
 // lab's manager namespace, a simulated switch in its own namespace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -107,6 +108,7 @@ class Rig {
         });
         monitor_ = std::make_unique<InterfaceMonitor>(loop_, source_, *table_);
         monitor_->Start();
+        statuses_.reserve(16384);  // no growth of our own inside a timed transfer
         ready_ = true;
     }
     ~Rig() {
@@ -129,6 +131,12 @@ class Rig {
     SocketTable& Table() { return *table_; }
     test::FakeUi& Ui() { return ui_; }
     UpgradeSession* Session() { return session_.get(); }
+    // Cancel or the close box.
+    void CloseForm() {
+        if (session_)
+            session_->OnFormClosing();
+        session_.reset();
+    }
     const std::vector<std::pair<Clock::time_point, std::string>>& Statuses() const {
         return statuses_;
     }
@@ -348,57 +356,89 @@ TEST_F(UpgradeLab, ALoaderGetsTheBareTriggerAndIsUpgraded) {
     EXPECT_EQ(rig.OtherMessages(), std::vector<std::string>{});
 }
 
-// Lock-step TFTP moves one block per round trip, so 512 bytes / round trip is as fast as it
-// can go. The round trip is measured first with a bare client on the same sockets (send the
-// next block from the acknowledgement's handler, nothing else), then a 4 MiB image goes
-// through the real session. Prints both; the assertion is only a loose sanity bound.
-TEST_F(UpgradeLab, TransferRateAgainstTheLockStepBound) {
-    Rig rig(QuickSwitch());
-    ASSERT_TRUE(rig.Ready()) << rig.Why();
-    ASSERT_TRUE(rig.DiscoverAndSelect());
-    const uint32_t target = Ip(kSwitchIp);
-    rig.Sim().Update(0, [](sim::SwitchConfig& c) { c.requireTrigger = false; });
+// Per-block times in microseconds: the gaps between consecutive time points.
+std::vector<double> Gaps(const std::vector<Clock::time_point>& at) {
+    std::vector<double> out;
+    for (size_t i = 1; i < at.size(); ++i)
+        out.push_back(std::chrono::duration<double, std::micro>(at[i] - at[i - 1]).count());
+    return out;
+}
 
-    // The bare client: a write request, then full blocks only, so the switch never finishes.
-    constexpr int kPingBlocks = 4000;
-    std::vector<uint8_t> block(4 + kTftpBlockSize, 0x5A);
+double Median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+double Percentile99(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() * 99 / 100];
+}
+
+double Mean(const std::vector<double>& v) {
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return v.empty() ? 0 : sum / static_cast<double>(v.size());
+}
+
+// A bare lock-step client on the rig's own sockets: a write request, then full blocks only
+// (so the switch never finishes), each sent from the previous block's acknowledgement
+// handler and nothing else done. Returns the time of every acknowledgement of a data block.
+std::vector<Clock::time_point> BareRoundTrips(Rig& rig, int blocks) {
+    const uint32_t target = Ip(kSwitchIp);
+    std::vector<uint8_t> packet(4 + kTftpBlockSize, 0x5A);
+    std::vector<Clock::time_point> acks;
+    acks.reserve(static_cast<size_t>(blocks));
     int acked = -1;
-    Clock::time_point firstAck{}, lastAck{};
-    auto sendBlock = [&](uint16_t n) {
-        ByteWriter(block.data(), 4).U16be(3).U16be(n);
-        rig.Table().SendTftp(target, 0xFFFFFF00, block.data(), block.size(), kTftpServerPort);
+    auto send = [&](uint16_t n) {
+        ByteWriter(packet.data(), 4).U16be(3).U16be(n);
+        rig.Table().SendTftp(target, 0xFFFFFF00, packet.data(), packet.size(), kTftpServerPort);
     };
-    ASSERT_TRUE(rig.Table().AttachTftpWindow([&](int id) {
+    rig.Table().AttachTftpWindow([&](int id) {
         uint8_t buffer[kTftpReceiveSize];
         uint32_t from = 0;
         uint16_t port = 0;
         const int n = rig.Table().ReceiveFromEvent(id, buffer, sizeof buffer, from, port);
-        if (n < 4 || buffer[1] != 4)
+        if (n < 4 || buffer[1] != 4 || (buffer[2] << 8 | buffer[3]) != acked + 1)
             return;
-        const int ackBlock = buffer[2] << 8 | buffer[3];
-        if (ackBlock != acked + 1)
-            return;
-        acked = ackBlock;
-        if (acked == 1)
-            firstAck = Clock::now();
-        lastAck = Clock::now();
-        if (acked < kPingBlocks)
-            sendBlock(static_cast<uint16_t>(acked + 1));
-    }));
+        ++acked;
+        if (acked > 0)
+            acks.push_back(Clock::now());
+        if (acked < blocks)
+            send(static_cast<uint16_t>(acked + 1));
+    });
     uint8_t wrq[kWriteRequestBuffer];
-    const size_t wrqLength = BuildWriteRequest(wrq, "ping.bin");
-    ASSERT_EQ(rig.Table().SendTftp(target, 0xFFFFFF00, wrq, wrqLength, kTftpServerPort), 0);
+    const size_t length = BuildWriteRequest(wrq, "ping.bin");
+    rig.Table().SendTftp(target, 0xFFFFFF00, wrq, length, kTftpServerPort);
     rig.Loop().RunUntil([&] { return acked == 0; }, 2000);
-    ASSERT_EQ(acked, 0);
-    sendBlock(1);
-    rig.Loop().RunUntil([&] { return acked == kPingBlocks; }, 30000);
-    ASSERT_EQ(acked, kPingBlocks);
-    const double rttUs =
-        std::chrono::duration<double, std::micro>(lastAck - firstAck).count() / (kPingBlocks - 1);
-    const double boundBytesPerS = kTftpBlockSize / (rttUs * 1e-6);
+    if (acked == 0) {
+        send(1);
+        rig.Loop().RunUntil([&] { return acked == blocks; }, 30000);
+    }
+    rig.Table().AttachTftpWindow(nullptr);
+    return acks;
+}
 
-    // The real transfer of 4 MiB, timed from the status after block 1's acknowledgement to
-    // the one after the last full block's: 8191 round trips.
+// Lock-step TFTP moves one block per round trip, so 512 bytes / round trip is as fast as it
+// can go. A bare client on the same sockets measures that round trip (with the simulator's
+// turnaround) before and after a 4 MiB image goes through the real session, whose per-block
+// time is read from its progress texts (one after every block sent). Medians keep the
+// figures steady on a machine shared with other work. Prints them all; the assertion is only
+// a loose sanity bound.
+TEST_F(UpgradeLab, TransferRateAgainstTheLockStepBound) {
+    Rig rig(QuickSwitch());
+    ASSERT_TRUE(rig.Ready()) << rig.Why();
+    ASSERT_TRUE(rig.DiscoverAndSelect());
+    constexpr int kBareBlocks = 4000;
+
+    rig.Sim().Update(0, [](sim::SwitchConfig& c) { c.requireTrigger = false; });
+    const auto before = Gaps(BareRoundTrips(rig, kBareBlocks));
+    ASSERT_EQ(before.size(), kBareBlocks - 1u);
+
     rig.Sim().Update(0, [](sim::SwitchConfig& c) { c.requireTrigger = true; });
     ASSERT_TRUE(rig.OpenForm());
     const auto image = RandomImage(4u << 20, 4);
@@ -408,29 +448,38 @@ TEST_F(UpgradeLab, TransferRateAgainstTheLockStepBound) {
                         60000);
     ASSERT_TRUE(rig.Session() && rig.Session()->Transfer().Finishing());
     EXPECT_TRUE(rig.Sim().Image(0) == image);
-    Clock::time_point from{}, to{};
-    for (const auto& [when, text] : rig.Statuses()) {
-        if (text.rfind("Upgrade...1024/", 0) == 0)
-            from = when;
-        if (text.rfind("Complete...", 0) == 0)
-            to = when;
-    }
-    ASSERT_NE(from, Clock::time_point{});
-    ASSERT_NE(to, Clock::time_point{});
-    const double blocks = (image.size() - 1024) / 512.0;
-    const double perBlockUs = std::chrono::duration<double, std::micro>(to - from).count() / blocks;
-    const double rateBytesPerS = kTftpBlockSize / (perBlockUs * 1e-6);
+    std::vector<Clock::time_point> progress;
+    for (const auto& [when, text] : rig.Statuses())
+        if (text.rfind("Upgrade...", 0) == 0)
+            progress.push_back(when);
+    const auto session = Gaps(progress);
+    ASSERT_EQ(session.size(), image.size() / kTftpBlockSize - 2);
+    rig.CloseForm();
 
-    std::printf("[ rate     ] bare round trip %.1f us -> bound %.0f KiB/s\n", rttUs,
-                boundBytesPerS / 1024);
-    std::printf("[ rate     ] 4 MiB upgrade: %.1f us per block -> %.0f KiB/s = %.1f %% of bound\n",
-                perBlockUs, rateBytesPerS / 1024, 100 * rateBytesPerS / boundBytesPerS);
-    RecordProperty("round_trip_us", std::to_string(rttUs));
-    RecordProperty("per_block_us", std::to_string(perBlockUs));
-    RecordProperty("percent_of_bound", std::to_string(100 * rateBytesPerS / boundBytesPerS));
-    // Loose: only a processing delay of the size of a timer tick or a file read per block
-    // would fall this far.
-    EXPECT_GT(rateBytesPerS, 0.25 * boundBytesPerS);
+    // The switch restarts after the image; then the bare client again.
+    rig.Loop().RunUntil([&] { return !rig.Sim().Rebooting(0); }, 5000);
+    rig.Sim().Update(0, [](sim::SwitchConfig& c) { c.requireTrigger = false; });
+    const auto after = Gaps(BareRoundTrips(rig, kBareBlocks));
+    ASSERT_EQ(after.size(), kBareBlocks - 1u);
+
+    std::vector<double> bare = before;
+    bare.insert(bare.end(), after.begin(), after.end());
+    const double bareUs = Median(bare), sessionUs = Median(session);
+    const auto kib = [](double us) { return kTftpBlockSize / (us * 1e-6) / 1024; };
+    std::printf(
+        "[ rate     ] bare round trip: median %.1f us (before %.1f, after %.1f), mean "
+        "%.1f, p99 %.1f -> bound %.0f KiB/s\n",
+        bareUs, Median(before), Median(after), Mean(bare), Percentile99(bare), kib(bareUs));
+    std::printf(
+        "[ rate     ] 4 MiB through the session: median %.1f us per block, mean %.1f, "
+        "p99 %.1f -> %.0f KiB/s = %.1f %% of the bound (whole transfer %.0f KiB/s)\n",
+        sessionUs, Mean(session), Percentile99(session), kib(sessionUs), 100 * bareUs / sessionUs,
+        kib(Mean(session)));
+    RecordProperty("bare_round_trip_us", std::to_string(bareUs));
+    RecordProperty("session_block_us", std::to_string(sessionUs));
+    RecordProperty("percent_of_bound", std::to_string(100 * bareUs / sessionUs));
+    // Loose: only a delay of the size of a timer tick or a file read per block falls this far.
+    EXPECT_GT(bareUs / sessionUs, 0.25);
 }
 
 }  // namespace
