@@ -37,6 +37,10 @@ struct UpgradeWatch {
     uint16_t upgradeConfirmed = 0;
     int searchCount = 0;
     bool sessionOpen = false;  // a firmware form is open; a second upgrade command is refused
+    // Pace of the search after an upgrade; 0 keeps the standard 2000 ms and 60 rounds. Lab
+    // tests shorten it so that a switch that never returns is given up on quickly.
+    uint32_t searchStepMs = 0;
+    int searchRounds = 0;
 };
 
 enum class ListKind { Discovery = 0, Monitor = 1 };

@@ -27,6 +27,14 @@ const DeviceRecord* TargetRecord(const Program& p) {
     return named;
 }
 
+uint32_t SearchStepMs(const Program& p) {
+    return p.upgrade.searchStepMs != 0 ? p.upgrade.searchStepMs : kSearchStepMs;
+}
+
+int SearchRounds(const Program& p) {
+    return p.upgrade.searchRounds > 0 ? p.upgrade.searchRounds : kSearchRounds;
+}
+
 void SearchRound(Program& p) {
     p.upgrade.searchCount += 1;
     p.discoveryList.DeleteItems(kStateAny);
@@ -35,8 +43,8 @@ void SearchRound(Program& p) {
     const size_t length = BuildDiscoverRequest(request, p.settings.header_id);
     p.net.SendBroadcast(request, length);
     p.net.SendMulticast(request, length);
-    p.loop.StartOnce(UpgradeSearchTimer(p), kSearchStepMs, [&p] {
-        if (p.upgrade.searchCount < kSearchRounds && !p.upgrade.upgradeConfirmed) {
+    p.loop.StartOnce(UpgradeSearchTimer(p), SearchStepMs(p), [&p] {
+        if (p.upgrade.searchCount < SearchRounds(p) && !p.upgrade.upgradeConfirmed) {
             SearchRound(p);
             return;
         }

@@ -58,7 +58,7 @@ int TftpTransfer::StartTransfer() {
     fileName_ = std::string(TftpFileName(p_.upgrade.firmwarePath));
     finishing_ = false;
     active_ = true;
-    p_.loop.StartTimer(Timer(kWriteRequestTimerId), kTftpTimerMs,
+    p_.loop.StartTimer(Timer(kWriteRequestTimerId), timerMs_,
                        [this] { OnTftpTimer(kWriteRequestTimerId); });
     return SendWriteRequest();
 }
@@ -79,8 +79,7 @@ int TftpTransfer::SendWriteRequest() {
 void TftpTransfer::SendBlock(uint16_t n) {
     state_.fileSize = static_cast<uint32_t>(image_.size());
     if (n == 0)
-        p_.loop.StartTimer(Timer(kDataTimerId), kTftpTimerMs,
-                           [this] { OnTftpTimer(kDataTimerId); });
+        p_.loop.StartTimer(Timer(kDataTimerId), timerMs_, [this] { OnTftpTimer(kDataTimerId); });
     const size_t offset = size_t{n} * kTftpBlockSize;
     const size_t count =
         offset < image_.size() ? std::min(kTftpBlockSize, image_.size() - offset) : 0;

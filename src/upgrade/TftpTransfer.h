@@ -49,6 +49,10 @@ class TftpTransfer {
     // Closing the form: the byte count starts again.
     void ClearBytesSent() { state_.bytesSent = 0; }
 
+    // The period of both retransmission timers, 1500 ms unless a lab test shortens it to
+    // make lost packets cheap. Takes effect when the timers next start.
+    void SetTimerPeriod(uint32_t ms) { timerMs_ = ms; }
+
     // Ends the pause after the last block early (the form is closing); true when it ran.
     bool CancelSuccessPause();
 
@@ -73,6 +77,7 @@ class TftpTransfer {
     std::string fileName_;
     bool active_ = false;
     bool finishing_ = false;
+    uint32_t timerMs_ = kTftpTimerMs;
 };
 
 }  // namespace pm

@@ -186,9 +186,10 @@ TEST_F(SwitchSimLab, TriggerThenTftpStoresTheImageAndTheSwitchRestarts) {
     wrq.resize(w.Position());
     ASSERT_EQ(table_->SendTftp(Ip("10.201.1.10"), 0xFFFFFF00, wrq.data(), wrq.size(), 69), 0);
     awaitAck(0);
+    std::vector<uint8_t> data;
     for (uint16_t block = 1; block <= 3; ++block) {
         const size_t at = (block - 1u) * 512u, n = std::min<size_t>(512, image.size() - at);
-        std::vector<uint8_t> data(4 + n);
+        data.assign(4 + n, 0);
         ByteWriter(data.data(), data.size()).U16be(3).U16be(block).Bytes(image.data() + at, n);
         ASSERT_EQ(table_->SendTftp(Ip("10.201.1.10"), 0xFFFFFF00, data.data(), data.size(), 69), 0);
         awaitAck(block);
@@ -196,6 +197,11 @@ TEST_F(SwitchSimLab, TriggerThenTftpStoresTheImageAndTheSwitchRestarts) {
     EXPECT_EQ(Sim().Image(0), image);
     EXPECT_EQ(Sim().ImageName(0), "fw.bin");
     EXPECT_TRUE(Sim().Rebooting(0));
+    // The last block again, as after a lost acknowledgement: acknowledged again although the
+    // switch restarts, and the image is kept once.
+    ASSERT_EQ(table_->SendTftp(Ip("10.201.1.10"), 0xFFFFFF00, data.data(), data.size(), 69), 0);
+    awaitAck(3);
+    EXPECT_EQ(Sim().Upgrades(0), 1);
 
     // Silent while it restarts, then found again by discovery.
     auto discover = Request(1, 0);
@@ -204,6 +210,36 @@ TEST_F(SwitchSimLab, TriggerThenTftpStoresTheImageAndTheSwitchRestarts) {
     loop_.Run(100);
     EXPECT_TRUE(replies_.empty());
     loop_.RunUntil([&] { return !Sim().Rebooting(0); }, 2000);
+    EXPECT_EQ(Ask(Ip("10.201.1.10"), Request(1, 0)).Command(), 2);
+}
+
+TEST_F(SwitchSimLab, ALoaderTakesTheBareTriggerAndStartsTheNewFirmware) {
+    Sim().Update(0, [](sim::SwitchConfig& c) {
+        c.loader = true;
+        c.rebootMs = 0;
+    });
+    EXPECT_EQ(Ask(Ip("10.201.1.10"), Request(1, 0)).Command(), 12);
+    const auto trigger = Request(10, 3);
+    ASSERT_EQ(trigger.size(), kHeaderSize);
+    const Reply ack = Ask(Ip("10.201.1.10"), trigger);
+    EXPECT_EQ(ack.Command(), 11);
+    EXPECT_EQ(ack.Result(), 0);
+    ASSERT_EQ(Sim().Requests().back().length, kHeaderSize);
+
+    std::vector<Reply> tftp;
+    ASSERT_TRUE(table_->AttachTftpWindow([&](int id) { Read(id, tftp); }));
+    const uint8_t wrq[] = {0, 2, 'f', 0, 'o', 'c', 't', 'e', 't', 0};
+    const uint8_t block1[] = {0, 3, 0, 1, 'x'};
+    for (const auto& packet : {std::vector<uint8_t>(std::begin(wrq), std::end(wrq)),
+                               std::vector<uint8_t>(std::begin(block1), std::end(block1))}) {
+        tftp.clear();
+        ASSERT_EQ(table_->SendTftp(Ip("10.201.1.10"), 0xFFFFFF00, packet.data(), packet.size(), 69),
+                  0);
+        loop_.RunUntil([&] { return !tftp.empty(); }, 2000);
+        ASSERT_EQ(tftp.size(), 1u);
+        EXPECT_EQ(tftp[0].Word(0), 4);
+    }
+    EXPECT_EQ(Sim().Image(0), std::vector<uint8_t>{'x'});
     EXPECT_EQ(Ask(Ip("10.201.1.10"), Request(1, 0)).Command(), 2);
 }
 
@@ -250,6 +286,21 @@ TEST_F(SwitchSimLab, FaultsShowInTheReplies) {
     loop_.Run(300);
     EXPECT_GT(replies_.size(), 2u);
     EXPECT_LT(replies_.size(), 18u);
+
+    // Outgoing TFTP packets lost as well: every request arrives, some answers do not.
+    Sim().Update(0, [](sim::SwitchConfig& c) {
+        c.lossPercent = 0;
+        c.tftpReplyLoss = 50;
+        c.requireTrigger = false;
+    });
+    std::vector<Reply> tftp;
+    ASSERT_TRUE(table_->AttachTftpWindow([&](int id) { Read(id, tftp); }));
+    const uint8_t wrq[] = {0, 2, 'f', 0, 'o', 'c', 't', 'e', 't', 0};
+    for (int i = 0; i < 20; ++i)
+        table_->SendTftp(Ip("10.201.1.10"), 0xFFFFFF00, wrq, sizeof wrq, 69);
+    loop_.Run(300);
+    EXPECT_GT(tftp.size(), 2u);
+    EXPECT_LT(tftp.size(), 18u);
 }
 
 TEST_F(SwitchSimLab, ATftpErrorPacketEndsTheTransfer) {

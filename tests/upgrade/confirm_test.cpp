@@ -62,6 +62,22 @@ TEST_F(Confirm, SixtyRoundsWithoutAnAnswerGiveUpgradeFail) {
     EXPECT_EQ(p.upgrade.searchCount, 0);
 }
 
+TEST_F(Confirm, AShorterPaceGivesUpAfterItsOwnRounds) {
+    SetText(p.upgrade.targetMac, "0011223344aa");
+    p.discovery[0].upgrade_wait_1 = 1;
+    p.discovery[0].upgrade_wait_2 = 1;
+    p.upgrade.searchStepMs = 300;
+    p.upgrade.searchRounds = 3;
+    ConfirmUpgrade(p);
+    t.loop.Advance(2000 + 899);
+    EXPECT_EQ(t.net.Of(SendKind::Broadcast).size(), 3u);
+    EXPECT_TRUE(t.ui.messages.empty());
+    t.loop.Advance(1);
+    EXPECT_EQ(t.net.Of(SendKind::Broadcast).size(), 3u);
+    const Message fail{"Upgrade fail", "information", Icon::Warning, Owner::MainWindow};
+    EXPECT_EQ(t.ui.messages, std::vector<Message>{fail});
+}
+
 TEST_F(Confirm, WaitValuesComeFromTheUpgradedSwitchEvenIfTheSelectionMoved) {
     SetText(p.upgrade.targetMac, "0011223344aa");
     p.discovery[0].upgrade_wait_1 = 1;

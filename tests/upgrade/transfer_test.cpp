@@ -91,6 +91,23 @@ TEST_F(Transfer, DataBlockIsResentEverySecondTickAndGivenUpAfterTenResends) {
                    R"(translate 512/1500 bytes \r\n)")));
 }
 
+TEST_F(Transfer, AShorterTimerPeriodKeepsTheSameCadence) {
+    OpenForm();
+    p.upgrade.firmwarePath = Image(1500);
+    session->Transfer().SetTimerPeriod(200);
+    ASSERT_EQ(session->Transfer().StartTransfer(), 0);
+    t.loop.Advance(399);
+    EXPECT_EQ(Tftp(2).size(), 1u);
+    t.loop.Advance(1);  // the second tick resends the write request
+    EXPECT_EQ(Tftp(2).size(), 2u);
+    Ack(0);
+    t.loop.Advance(399);
+    EXPECT_EQ(Tftp(3).size(), 1u);
+    t.loop.Advance(1);
+    ASSERT_EQ(Tftp(3).size(), 2u);
+    EXPECT_EQ(BlockOf(Tftp(3).back()), 1);
+}
+
 TEST_F(Transfer, StaleOrDuplicateAcknowledgementsSendNothing) {
     StartTransfer(1500);
     Ack(0);

@@ -156,6 +156,8 @@ bool ApplySetting(SwitchConfig& c, const std::string& key, const std::string& va
         return number(0, 255, c.result);
     if (key == "loss")
         return number(0, 100, c.lossPercent);
+    if (key == "tftp_reply_loss")
+        return number(0, 100, c.tftpReplyLoss);
     if (key == "seed")
         return number(0, 0xFFFFFFFF, c.seed);
     if (key == "tftp_error_block")

@@ -39,7 +39,8 @@ struct SwitchConfig {
     bool wrongHeaderId = false;
     uint8_t result = 0;
     std::string resultText = "Simulated device failure";
-    int lossPercent = 0;
+    int lossPercent = 0;    // share of incoming packets dropped
+    int tftpReplyLoss = 0;  // share of outgoing TFTP packets dropped
     uint32_t seed = 1;
     int tftpErrorBlock = -1;  // answer this data block with an error packet
     std::string tftpErrorText = "Flash write error";

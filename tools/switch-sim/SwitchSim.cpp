@@ -27,6 +27,9 @@ namespace {
 
 constexpr uint16_t kTftpWrq = 2, kTftpData = 3, kTftpAck = 4, kTftpError = 5;
 constexpr size_t kTftpBlock = 512;
+// How long a switch answers copies of the last block after a transfer: longer than two of the
+// sender's resends, so one lost final acknowledgement does not fail a good upgrade.
+constexpr uint64_t kFinalAckDallyMs = 10000;
 
 int OpenUdp(uint16_t port, std::string& error) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -231,6 +234,12 @@ bool SwitchSim::Lost(Switch& s) {
     return static_cast<int>(s.rng() % 100) < s.config.lossPercent;
 }
 
+bool SwitchSim::LostReply(Switch& s) {
+    if (s.config.tftpReplyLoss <= 0)
+        return false;
+    return static_cast<int>(s.rng() % 100) < s.config.tftpReplyLoss;
+}
+
 bool SwitchSim::Silent(const Switch& s) const {
     return s.config.silent || loop_.NowMs() < s.silentUntil;
 }
@@ -274,7 +283,8 @@ void SwitchSim::HandleRequest(size_t index, const Datagram& d) {
         !r.U16be(command) || !r.U16be(result) || !r.U32be(headerId) ||
         !r.Bytes(senderMac.data(), 6) || !r.Skip(2 + 12))
         return;
-    requests_.push_back({index, command, senderMac, d.from, d.fromPort, d.to, d.ifindex, d.bytes});
+    requests_.push_back(
+        {index, command, senderMac, d.from, d.fromPort, d.to, d.ifindex, d.bytes, d.bytes.size()});
     if (Silent(s) || major != 2)
         return;
 
@@ -476,14 +486,15 @@ void SwitchSim::Readdress(Switch& s, uint32_t oldIp, uint32_t oldMask) {
 
 // ---- TFTP --------------------------------------------------------------------------------
 
-void SwitchSim::SendTftpPacket(const Switch& s, const Datagram& d,
-                               const std::vector<uint8_t>& bytes) {
+void SwitchSim::SendTftpPacket(Switch& s, const Datagram& d, const std::vector<uint8_t>& bytes) {
+    if (LostReply(s))
+        return;
     SendFrom(tftp_, s.config.ip, bytes, d.from, d.fromPort, d.ifindex);
 }
 
 void SwitchSim::HandleTftp(size_t index, const Datagram& d) {
     Switch& s = switches_[index];
-    if (Lost(s) || Silent(s))
+    if (Lost(s))
         return;
     ByteReader r(d.bytes.data(), d.bytes.size());
     uint16_t opcode = 0;
@@ -494,6 +505,14 @@ void SwitchSim::HandleTftp(size_t index, const Datagram& d) {
         ByteWriter(out.data(), out.size()).U16be(kTftpAck).U16be(block);
         SendTftpPacket(s, d, out);
     };
+    if (opcode == kTftpData && !s.tftp.active && loop_.NowMs() < s.dallyUntil) {
+        uint16_t block = 0;
+        ByteReader(r.Peek(r.Left()).data(), r.Left()).U16be(block);
+        if (block == s.dallyBlock)
+            return ack(block);
+    }
+    if (Silent(s))
+        return;
     auto error = [&](uint16_t code, const std::string& text) {
         std::vector<uint8_t> out(5 + text.size());
         ByteWriter(out.data(), out.size()).U16be(kTftpError).U16be(code).Text(text).U8(0);
@@ -539,6 +558,10 @@ void SwitchSim::HandleTftp(size_t index, const Datagram& d) {
     s.imageName = s.tftp.name;
     s.tftp = Tftp{};
     s.triggered = false;
+    s.dallyBlock = block;
+    s.dallyUntil = loop_.NowMs() + kFinalAckDallyMs;
+    // A switch upgraded from its loader starts the new firmware.
+    s.config.loader = false;
     ++s.upgrades;
     const int64_t reboot = s.config.rebootMs >= 0
                                ? s.config.rebootMs

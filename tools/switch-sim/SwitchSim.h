@@ -29,6 +29,7 @@ struct SeenRequest {
     uint32_t to = 0;  // destination address of the datagram
     uint32_t ifindex = 0;
     std::vector<uint8_t> bytes;  // the datagram as it arrived
+    size_t length = 0;           // bytes of the datagram
 };
 
 // True when the calling thread runs in a network namespace listed under /run/netns.
@@ -72,6 +73,10 @@ class SwitchSim {
         std::vector<uint8_t> image;
         std::string imageName;
         int upgrades = 0;
+        // After the last block: a copy of it sent again means our acknowledgement was lost,
+        // so it is acknowledged again until dallyUntil, even while the switch restarts.
+        uint16_t dallyBlock = 0;
+        uint64_t dallyUntil = 0;
     };
     struct Datagram {
         std::vector<uint8_t> bytes;
@@ -85,13 +90,14 @@ class SwitchSim {
     void OnTftp();
     bool Receive(int fd, Datagram& d);
     bool Lost(Switch& s);
+    bool LostReply(Switch& s);
     void HandleRequest(size_t index, const Datagram& d);
     void HandleTftp(size_t index, const Datagram& d);
     void Reply(Switch& s, const Datagram& request, uint16_t command, uint8_t result,
                bool withFields, uint32_t source = 0);
     void SendFrom(int fd, uint32_t source, const std::vector<uint8_t>& bytes, uint32_t to,
                   uint16_t port, uint32_t ifindex);
-    void SendTftpPacket(const Switch& s, const Datagram& d, const std::vector<uint8_t>& bytes);
+    void SendTftpPacket(Switch& s, const Datagram& d, const std::vector<uint8_t>& bytes);
     void Readdress(Switch& s, uint32_t oldIp, uint32_t oldMask);
     bool Silent(const Switch& s) const;
 

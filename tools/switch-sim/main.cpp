@@ -46,6 +46,7 @@ Faults:
   silent=1  reply=unicast|broadcast|subnet|multicast  wrong_id=1
   result=N (every reply carries result N; 255 adds result_text=...)
   loss=PERCENT seed=N (drops that share of incoming packets, reproducibly)
+  tftp_reply_loss=PERCENT (drops that share of outgoing TFTP packets, same seed)
   tftp_error_block=N tftp_error_text=... (answers data block N with a TFTP error)
 
 FILE format: optional base_port=, group=, image_dir= lines, then one [switch] section
