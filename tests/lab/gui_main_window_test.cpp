@@ -126,6 +126,9 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
 
     const char* first = kSwitches[0].ip;
     const char* third = kSwitches[2].ip;
+    // Discovery rows follow the order the replies came in, so the saved order is read back
+    // from the list rather than assumed.
+    std::string saved[2];
     {
         Session s(dir.path().string());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(s.window.get()));
@@ -142,6 +145,8 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
         EXPECT_GE(s.MonitorRow(first), 0);
         EXPECT_GE(s.MonitorRow(third), 0);
 
+        saved[0] = s.program.monitorList.GetItemText(0, kMonIp);
+        saved[1] = s.program.monitorList.GetItemText(1, kMonIp);
         s.window->MenuAction(ids::kMonitorSave)->trigger();
         EXPECT_EQ(std::filesystem::file_size(MonitorFilePath(dir.path().string())),
                   2 * kRecordSize);
@@ -167,13 +172,15 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
     {
         Session s(dir.path().string());
         ASSERT_EQ(s.program.monitorList.GetItemCount(), 2);
-        EXPECT_EQ(s.program.monitorList.GetItemText(0, kMonIp), first);
-        EXPECT_EQ(s.program.monitorList.GetItemText(1, kMonIp), third);
-        EXPECT_EQ(s.program.monitorList.GetItemText(0, kMonSystem), "lab-1");
+        EXPECT_EQ(s.program.monitorList.GetItemText(0, kMonIp), saved[0]);
+        EXPECT_EQ(s.program.monitorList.GetItemText(1, kMonIp), saved[1]);
+        const int firstRow = s.program.monitorList.FindRowByText(kMonIp, first);
+        ASSERT_GE(firstRow, 0);
+        EXPECT_EQ(s.program.monitorList.GetItemText(firstRow, kMonSystem), "lab-1");
         // The restored switches answer their polls.
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return s.program.monitor[1].answered == 1 &&
+                return s.program.monitor[0].answered == 1 && s.program.monitor[1].answered == 1 &&
                        s.program.monitor[1].missed_polls == 0 && s.loop.NowMs() > 2500;
             },
             5000));
