@@ -17,7 +17,7 @@ struct TimerKey {
 };
 
 class EventLoop {
-public:
+  public:
     virtual ~EventLoop() = default;
     // Milliseconds on the loop's clock (monotonic; virtual in tests).
     virtual uint64_t NowMs() const = 0;

@@ -9,7 +9,7 @@
 namespace pm {
 
 class PollLoop : public EventLoop {
-public:
+  public:
     uint64_t NowMs() const override;
     void StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) override;
     void StartOnce(TimerKey key, uint32_t delayMs, std::function<void()> fn) override;
@@ -25,7 +25,7 @@ public:
     bool RunUntil(const std::function<bool()>& done, uint64_t timeoutMs);
     void Quit() { quit_ = true; }
 
-private:
+  private:
     struct Timer {
         TimerKey key;
         uint64_t due;

@@ -23,7 +23,7 @@ struct FileFilter {
 };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     virtual void Notice(std::string_view text, std::string_view caption, Icon icon,
                         Owner owner = Owner::MainWindow) = 0;

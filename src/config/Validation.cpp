@@ -7,7 +7,8 @@ namespace pm {
 int IsValidHostAddress(uint32_t a) {
     const uint32_t first = a >> 24;
     if ((a & 0x80000000u) == 0) {  // class A
-        if (first == 0 || first == 127) return -1;
+        if (first == 0 || first == 127)
+            return -1;
         const uint32_t host = a & 0x00FFFFFFu;
         return host == 0 || host == 0x00FFFFFFu ? -1 : 0;
     }
@@ -24,13 +25,15 @@ int IsValidHostAddress(uint32_t a) {
 
 int IsValidHostPart(uint32_t address, uint32_t mask) {
     const uint32_t hostBits = ~mask;
-    if (hostBits == 0) return 0;
+    if (hostBits == 0)
+        return 0;
     const uint32_t host = address & hostBits;
     return host == hostBits || host == 0 ? -1 : 0;
 }
 
 int IsGatewayInSubnet(uint32_t address, uint32_t gateway, uint32_t mask) {
-    if (gateway == 0) return 0;
+    if (gateway == 0)
+        return 0;
     return (address & mask) == (gateway & mask) ? 0 : -1;
 }
 
@@ -46,17 +49,26 @@ int IsContiguousMask(uint32_t mask) {
     return 1;
 }
 
-int IsSameSubnet(uint32_t a, uint32_t b, uint32_t mask) { return (a & mask) == (b & mask) ? 0 : -1; }
+int IsSameSubnet(uint32_t a, uint32_t b, uint32_t mask) {
+    return (a & mask) == (b & mask) ? 0 : -1;
+}
 
 namespace {
-bool InSet(unsigned char c, std::string_view set) { return set.find(static_cast<char>(c)) != std::string_view::npos; }
+bool InSet(unsigned char c, std::string_view set) {
+    return set.find(static_cast<char>(c)) != std::string_view::npos;
+}
 constexpr std::string_view kGuarded = "|:;\"'<,>?/\\";
 constexpr std::string_view kSecondSet = "~`!@#$%^&*{}[]()_-+=.";
-bool IsAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAlnum(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 }  // namespace
@@ -64,29 +76,36 @@ int HexValue(char c) {
 int IsValidNameText(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0x0D || c >= 0x80) return 0;
+        if (c == 0x0D || c >= 0x80)
+            return 0;
         if (InSet(c, kGuarded)) {
-            if (i == 0) return 0;
+            if (i == 0)
+                return 0;
             const auto prev = static_cast<unsigned char>(text[i - 1]);
-            if (IsAlnum(prev) || InSet(prev, kSecondSet)) return 0;
+            if (IsAlnum(prev) || InSet(prev, kSecondSet))
+                return 0;
         }
     }
     return 1;
 }
 
 int HexToBytes(std::string_view text, uint8_t* out, size_t outSize) {
-    if (text.size() > 127) return -1;
+    if (text.size() > 127)
+        return -1;
     for (char c : text)
-        if (HexValue(c) < 0) return -1;
+        if (HexValue(c) < 0)
+            return -1;
     const size_t n = text.size() / 2;
-    if (n > outSize) return -1;
+    if (n > outSize)
+        return -1;
     for (size_t j = 0; j < n; ++j)
         out[j] = static_cast<uint8_t>(HexValue(text[2 * j]) * 16 + HexValue(text[2 * j + 1]));
     return 0;
 }
 
 int FormatMac(const uint8_t mac[6], char out[13]) {
-    std::snprintf(out, 13, "%02x%02x%02x%02x%02x%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    std::snprintf(out, 13, "%02x%02x%02x%02x%02x%02x", mac[0], mac[1], mac[2], mac[3], mac[4],
+                  mac[5]);
     return 0;
 }
 
@@ -98,7 +117,8 @@ std::string FormatMac(const uint8_t mac[6]) {
 
 std::string FormatProductName(std::string_view raw) {
     // Only the text up to a terminator counts, as the device's field is a C string.
-    if (const size_t nul = raw.find('\0'); nul != std::string_view::npos) raw = raw.substr(0, nul);
+    if (const size_t nul = raw.find('\0'); nul != std::string_view::npos)
+        raw = raw.substr(0, nul);
     if (raw.find("QRVM410_") != std::string_view::npos) {
         return "QR-VM410/" + std::string(raw.substr(raw.find('_') + 1));
     }
@@ -109,41 +129,55 @@ std::string FormatProductName(std::string_view raw) {
         size_t pos = 0;
         for (int f = 0; f < 3; ++f) {
             if (f > 0) {
-                if (pos >= raw.size() || raw[pos] != '_') break;
+                if (pos >= raw.size() || raw[pos] != '_')
+                    break;
                 ++pos;
             }
             size_t end = pos;
-            while (end < raw.size() && raw[end] != '_' && end - pos < 49) ++end;
-            if (end == pos) break;
+            while (end < raw.size() && raw[end] != '_' && end - pos < 49)
+                ++end;
+            if (end == pos)
+                break;
             fields[f] = std::string(raw.substr(pos, end - pos));
             pos = end;
-            if (pos < raw.size() && raw[pos] != '_') break;  // field longer than 49: scanning stops
+            if (pos < raw.size() && raw[pos] != '_')
+                break;  // field longer than 49: scanning stops
         }
         return fields[0] + "-" + fields[1] + "/" + fields[2];
     }
     return std::string(raw);
 }
 
-bool IsValidPasswordLength(std::string_view password) { return !password.empty() && password.size() <= 20; }
+bool IsValidPasswordLength(std::string_view password) {
+    return !password.empty() && password.size() <= 20;
+}
 
 std::optional<int> ParseGroupInterval(std::string_view text) {
-    if (text.size() > 10) return std::nullopt;
+    if (text.size() > 10)
+        return std::nullopt;
     int value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
+        if (c < '0' || c > '9')
+            return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    if (value == 0 || (value >= 120 && value <= 1225)) return value;
+    if (value == 0 || (value >= 120 && value <= 1225))
+        return value;
     return std::nullopt;
 }
 
-bool IsValidMaskOctets(uint32_t mask) { return (mask >> 24) != 0 && (mask & 0xFF) != 255; }
+bool IsValidMaskOctets(uint32_t mask) {
+    return (mask >> 24) != 0 && (mask & 0xFF) != 255;
+}
 
-bool IsValidGatewayOctets(uint32_t gateway) { return (gateway >> 24) < 223; }
+bool IsValidGatewayOctets(uint32_t gateway) {
+    return (gateway >> 24) < 223;
+}
 
 std::string AddressToText(uint32_t a) {
     char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", a >> 24, (a >> 16) & 0xFF, (a >> 8) & 0xFF, a & 0xFF);
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", a >> 24, (a >> 16) & 0xFF, (a >> 8) & 0xFF,
+                  a & 0xFF);
     return text;
 }
 
@@ -152,7 +186,8 @@ std::optional<uint32_t> ParseAddress(std::string_view text) {
     size_t pos = 0;
     for (int octet = 0; octet < 4; ++octet) {
         if (octet > 0) {
-            if (pos >= text.size() || text[pos] != '.') return std::nullopt;
+            if (pos >= text.size() || text[pos] != '.')
+                return std::nullopt;
             ++pos;
         }
         size_t digits = 0;
@@ -162,10 +197,12 @@ std::optional<uint32_t> ParseAddress(std::string_view text) {
             ++pos;
             ++digits;
         }
-        if (digits == 0 || digits > 3 || part > 255) return std::nullopt;
+        if (digits == 0 || digits > 3 || part > 255)
+            return std::nullopt;
         value = value << 8 | part;
     }
-    if (pos != text.size()) return std::nullopt;
+    if (pos != text.size())
+        return std::nullopt;
     return value;
 }
 

@@ -27,7 +27,7 @@ std::string FormatProductName(std::string_view raw);
 bool IsValidPasswordLength(std::string_view password);  // 1 to 20 bytes
 // Digits only, empty counts as 0, value 0 or 120..1225. The value when valid.
 std::optional<int> ParseGroupInterval(std::string_view text);
-bool IsValidMaskOctets(uint32_t mask);     // first octet not 0, last not 255
+bool IsValidMaskOctets(uint32_t mask);        // first octet not 0, last not 255
 bool IsValidGatewayOctets(uint32_t gateway);  // first octet below 223
 
 // Dotted text <-> host-order numbers; the parser accepts only four decimal octets.

@@ -22,7 +22,9 @@ constexpr uint32_t kStateUnfocused = 0x40;
 
 // Colours as 0x00RRGGBB.
 using Rgb = uint32_t;
-constexpr Rgb MakeRgb(uint8_t r, uint8_t g, uint8_t b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | b; }
+constexpr Rgb MakeRgb(uint8_t r, uint8_t g, uint8_t b) {
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+}
 constexpr Rgb kPureRed = MakeRgb(255, 0, 0);
 constexpr Rgb kWindowTextColor = MakeRgb(0, 0, 0);
 constexpr Rgb kWindowColor = MakeRgb(255, 255, 255);
@@ -47,13 +49,21 @@ struct ReportRow {
 };
 
 struct ReportChange {
-    enum class Kind { Reset, ColumnInserted, RowInserted, RowRemoved, RowChanged, SelectionChanged, RowsReordered };
+    enum class Kind {
+        Reset,
+        ColumnInserted,
+        RowInserted,
+        RowRemoved,
+        RowChanged,
+        SelectionChanged,
+        RowsReordered
+    };
     Kind kind;
     int row = -1;  // -1 for changes that concern more than one row
 };
 
 class CReportCtrl {
-public:
+  public:
     using Observer = std::function<void(const ReportChange&)>;
 
     int InsertColumn(int index, std::string_view caption, ColumnFormat format = ColumnFormat::Left,
@@ -93,7 +103,7 @@ public:
     const ReportRow& Row(int row) const { return rows_.at(static_cast<size_t>(row)); }
     void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
-private:
+  private:
     bool Valid(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }
     void Notify(ReportChange::Kind kind, int row = -1);
     std::vector<ReportColumn> columns_;

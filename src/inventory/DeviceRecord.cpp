@@ -18,7 +18,8 @@ void GetText(ByteReader& r, char (&field)[N]) {
     uint8_t raw[N];
     r.Bytes(raw, N);
     size_t n = 0;
-    while (n < N - 1 && raw[n]) ++n;
+    while (n < N - 1 && raw[n])
+        ++n;
     SetText(field, std::string_view(reinterpret_cast<const char*>(raw), n));
 }
 
@@ -55,8 +56,14 @@ void EncodeRecord(const DeviceRecord& d, std::span<uint8_t, kRecordSize> out) {
         .U32le(static_cast<uint32_t>(d.missed_polls))
         .U32le(static_cast<uint32_t>(d.status_mark))
         .U32le(static_cast<uint32_t>(d.answered));
-    w.U16le(d.last_command).U16le(d.major).U16le(d.revision).U16le(d.minor).U16le(d.loader).U16le(d.ip_mode);
-    for (uint32_t word : d.capabilities) w.U32le(word);
+    w.U16le(d.last_command)
+        .U16le(d.major)
+        .U16le(d.revision)
+        .U16le(d.minor)
+        .U16le(d.loader)
+        .U16le(d.ip_mode);
+    for (uint32_t word : d.capabilities)
+        w.U32le(word);
     w.U16le(d.upgrade_wait_1).U16le(d.upgrade_wait_2);
 }
 
@@ -91,7 +98,8 @@ DeviceRecord DecodeRecord(std::span<const uint8_t, kRecordSize> in) {
     d.minor = U16(r);
     d.loader = U16(r);
     d.ip_mode = U16(r);
-    for (uint32_t& word : d.capabilities) word = U32(r);
+    for (uint32_t& word : d.capabilities)
+        word = U32(r);
     d.upgrade_wait_1 = U16(r);
     d.upgrade_wait_2 = U16(r);
     return d;

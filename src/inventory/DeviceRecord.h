@@ -24,9 +24,9 @@ struct DeviceRecord {
     char gateway_text[20] = {};
     char password[21] = {};
     char new_password[21] = {};
-    uint32_t ip = 0;       // host order; 0 marks a free monitor entry
-    uint32_t mask = 0;     // host order
-    uint32_t gateway = 0;  // host order
+    uint32_t ip = 0;             // host order; 0 marks a free monitor entry
+    uint32_t mask = 0;           // host order
+    uint32_t gateway = 0;        // host order
     int32_t group_interval = 0;  // -1 not reported, 0 disabled
     uint8_t type21_value[2] = {};
     int32_t row_flag = 0;
@@ -65,14 +65,17 @@ DeviceRecord DecodeRecord(std::span<const uint8_t, kRecordSize> in);
 template <size_t N>
 void SetText(char (&field)[N], std::string_view text) {
     const size_t n = text.size() < N - 1 ? text.size() : N - 1;
-    for (size_t i = 0; i < n; ++i) field[i] = text[i];
-    for (size_t i = n; i < N; ++i) field[i] = 0;
+    for (size_t i = 0; i < n; ++i)
+        field[i] = text[i];
+    for (size_t i = n; i < N; ++i)
+        field[i] = 0;
 }
 
 template <size_t N>
 std::string_view TextOf(const char (&field)[N]) {
     size_t n = 0;
-    while (n < N && field[n]) ++n;
+    while (n < N && field[n])
+        ++n;
     return {field, n};
 }
 

@@ -5,11 +5,32 @@
 namespace pm {
 
 // Discovery list columns.
-enum DiscoveryColumn { kDiscMac = 0, kDiscIp, kDiscVersion, kDiscProduct, kDiscSystem, kDiscMode, kDiscLocation,
-                       kDiscMask, kDiscGateway, kDiscGroupInterval };
+enum DiscoveryColumn {
+    kDiscMac = 0,
+    kDiscIp,
+    kDiscVersion,
+    kDiscProduct,
+    kDiscSystem,
+    kDiscMode,
+    kDiscLocation,
+    kDiscMask,
+    kDiscGateway,
+    kDiscGroupInterval
+};
 // Monitor list columns.
-enum MonitorColumn { kMonStatus = 0, kMonIp, kMonMac, kMonVersion, kMonProduct, kMonSystem, kMonMode, kMonLocation,
-                     kMonMask, kMonGateway, kMonGroupInterval };
+enum MonitorColumn {
+    kMonStatus = 0,
+    kMonIp,
+    kMonMac,
+    kMonVersion,
+    kMonProduct,
+    kMonSystem,
+    kMonMode,
+    kMonLocation,
+    kMonMask,
+    kMonGateway,
+    kMonGroupInterval
+};
 
 // Creates the columns with their captions and widths; "Group Interval" only when
 // multicast_interface_on_off is 1.

@@ -11,53 +11,64 @@
 namespace pm {
 
 class ByteReader {
-public:
+  public:
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    explicit ByteReader(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
+    explicit ByteReader(std::span<const uint8_t> bytes)
+        : data_(bytes.data()), size_(bytes.size()) {}
 
     size_t Position() const { return pos_; }
     size_t Left() const { return size_ - pos_; }
     bool CanRead(size_t n) const { return n <= Left(); }
     bool Skip(size_t n) {
-        if (!CanRead(n)) return false;
+        if (!CanRead(n))
+            return false;
         pos_ += n;
         return true;
     }
     // Each reader returns false and leaves the position alone when too few bytes are left.
     bool U8(uint8_t& v) {
-        if (!CanRead(1)) return false;
+        if (!CanRead(1))
+            return false;
         v = data_[pos_++];
         return true;
     }
     bool U16be(uint16_t& v) {
-        if (!CanRead(2)) return false;
+        if (!CanRead(2))
+            return false;
         v = static_cast<uint16_t>(data_[pos_] << 8 | data_[pos_ + 1]);
         pos_ += 2;
         return true;
     }
     bool U32be(uint32_t& v) {
-        if (!CanRead(4)) return false;
-        v = static_cast<uint32_t>(data_[pos_]) << 24 | static_cast<uint32_t>(data_[pos_ + 1]) << 16 |
+        if (!CanRead(4))
+            return false;
+        v = static_cast<uint32_t>(data_[pos_]) << 24 |
+            static_cast<uint32_t>(data_[pos_ + 1]) << 16 |
             static_cast<uint32_t>(data_[pos_ + 2]) << 8 | data_[pos_ + 3];
         pos_ += 4;
         return true;
     }
     bool U16le(uint16_t& v) {
-        if (!CanRead(2)) return false;
+        if (!CanRead(2))
+            return false;
         v = static_cast<uint16_t>(data_[pos_] | data_[pos_ + 1] << 8);
         pos_ += 2;
         return true;
     }
     bool U32le(uint32_t& v) {
-        if (!CanRead(4)) return false;
+        if (!CanRead(4))
+            return false;
         v = static_cast<uint32_t>(data_[pos_]) | static_cast<uint32_t>(data_[pos_ + 1]) << 8 |
-            static_cast<uint32_t>(data_[pos_ + 2]) << 16 | static_cast<uint32_t>(data_[pos_ + 3]) << 24;
+            static_cast<uint32_t>(data_[pos_ + 2]) << 16 |
+            static_cast<uint32_t>(data_[pos_ + 3]) << 24;
         pos_ += 4;
         return true;
     }
     bool Bytes(uint8_t* out, size_t n) {
-        if (!CanRead(n)) return false;
-        if (n) std::memcpy(out, data_ + pos_, n);
+        if (!CanRead(n))
+            return false;
+        if (n)
+            std::memcpy(out, data_ + pos_, n);
         pos_ += n;
         return true;
     }
@@ -66,14 +77,14 @@ public:
         return CanRead(n) ? std::span<const uint8_t>(data_ + pos_, n) : std::span<const uint8_t>();
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;
 };
 
 class ByteWriter {
-public:
+  public:
     ByteWriter(uint8_t* buffer, size_t capacity) : buf_(buffer), cap_(capacity) {}
     explicit ByteWriter(std::span<uint8_t> buffer) : buf_(buffer.data()), cap_(buffer.size()) {}
 
@@ -88,7 +99,8 @@ public:
     }
 
     ByteWriter& U8(uint8_t v) {
-        if (Fits(1)) buf_[pos_++] = v;
+        if (Fits(1))
+            buf_[pos_++] = v;
         return *this;
     }
     ByteWriter& U16be(uint16_t v) {
@@ -100,7 +112,8 @@ public:
     }
     ByteWriter& U32be(uint32_t v) {
         if (Fits(4)) {
-            for (int shift = 24; shift >= 0; shift -= 8) buf_[pos_++] = static_cast<uint8_t>(v >> shift);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                buf_[pos_++] = static_cast<uint8_t>(v >> shift);
         }
         return *this;
     }
@@ -113,7 +126,8 @@ public:
     }
     ByteWriter& U32le(uint32_t v) {
         if (Fits(4)) {
-            for (int shift = 0; shift <= 24; shift += 8) buf_[pos_++] = static_cast<uint8_t>(v >> shift);
+            for (int shift = 0; shift <= 24; shift += 8)
+                buf_[pos_++] = static_cast<uint8_t>(v >> shift);
         }
         return *this;
     }
@@ -135,7 +149,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     bool Fits(size_t n) {
         if (!ok_ || n > cap_ - pos_) {
             ok_ = false;

@@ -5,14 +5,16 @@ namespace pm {
 
 // The values of the shipped cfg/define.ecf.
 constexpr uint32_t kDefaultHeaderId = 0x50564D55;
-constexpr uint16_t kDefaultBasePort = 0x4E20;  // 20000: sockets on 20000, 20001, 20006; requests to 20002
+constexpr uint16_t kDefaultBasePort =
+    0x4E20;  // 20000: sockets on 20000, 20001, 20006; requests to 20002
 inline constexpr char kDefaultMulticastGroup[] = "239.255.120.200";
 
 inline Settings DefaultSettings() {
     Settings s;
     s.header_id = kDefaultHeaderId;
     s.base_port = kDefaultBasePort;
-    for (size_t i = 0; i < sizeof kDefaultMulticastGroup; ++i) s.multicast_group[i] = kDefaultMulticastGroup[i];
+    for (size_t i = 0; i < sizeof kDefaultMulticastGroup; ++i)
+        s.multicast_group[i] = kDefaultMulticastGroup[i];
     s.multicast_interface_on_off = 1;
     s.multicast_timer_flag = 0;
     s.multicast_timer = 0;

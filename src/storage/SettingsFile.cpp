@@ -32,7 +32,8 @@ const int kInverseMultiplier = ModInverse(kScrambleMultiplier, 96);
 
 bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     out.assign(limit, 0);
     in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(limit));
     out.resize(static_cast<size_t>(in.gcount()));
@@ -41,24 +42,30 @@ bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& out) 
 
 std::string Unscrambled(std::span<const uint8_t> bytes) {
     std::string text(bytes.size(), '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<char>(Unscramble(bytes[i]));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        text[i] = static_cast<char>(Unscramble(bytes[i]));
     return text;
 }
 
-int DigitValue(char c) { return c >= '0' && c <= '9' ? c - '0' : 0; }
+int DigitValue(char c) {
+    return c >= '0' && c <= '9' ? c - '0' : 0;
+}
 
 int DecimalValue(std::string_view s) {
     // Leading digits only, as atoi reads them; at most 9 so nothing overflows.
     int v = 0;
-    for (size_t i = 0; i < s.size() && i < 9 && s[i] >= '0' && s[i] <= '9'; ++i) v = v * 10 + (s[i] - '0');
+    for (size_t i = 0; i < s.size() && i < 9 && s[i] >= '0' && s[i] <= '9'; ++i)
+        v = v * 10 + (s[i] - '0');
     return v;
 }
 
 uint32_t HexValue(std::string_view s) {
     uint8_t bytes[4] = {};
-    if (HexToBytes(s, bytes, sizeof bytes) != 0) return 0;
+    if (HexToBytes(s, bytes, sizeof bytes) != 0)
+        return 0;
     uint32_t v = 0;
-    for (size_t i = 0; i < s.size() / 2; ++i) v = v << 8 | bytes[i];
+    for (size_t i = 0; i < s.size() / 2; ++i)
+        v = v << 8 | bytes[i];
     return v;
 }
 
@@ -68,14 +75,18 @@ bool WellFormed(const std::string& text) {
     size_t equals = 0;
     size_t third = std::string::npos;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '=') continue;
-        if (++equals == 3) third = i;
+        if (text[i] != '=')
+            continue;
+        if (++equals == 3)
+            third = i;
     }
-    if (equals < 9) return false;
+    if (equals < 9)
+        return false;
     size_t at = 0;
     for (auto key : kKeys) {
         at = text.find(key, at);
-        if (at == std::string::npos) return false;
+        if (at == std::string::npos)
+            return false;
     }
     const size_t lineEnd = text.find("\r\n", third);
     return lineEnd != std::string::npos && lineEnd - third - 1 == 15;
@@ -85,7 +96,8 @@ bool WellFormed(const std::string& text) {
 
 uint8_t FoldedSum(std::span<const uint8_t> bytes) {
     uint16_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint16_t>(sum + b);
+    for (uint8_t b : bytes)
+        sum = static_cast<uint16_t>(sum + b);
     const unsigned s = (sum & 0xFFu) + (sum >> 8);
     return static_cast<uint8_t>((s & 0xFFu) + (s >> 8));
 }
@@ -95,21 +107,26 @@ std::array<uint8_t, 2> ChecksumTrailer(std::span<const uint8_t> text) {
 }
 
 uint8_t Scramble(uint8_t c) {
-    if (c < 0x20 || c > 0x7F) return c;
+    if (c < 0x20 || c > 0x7F)
+        return c;
     return static_cast<uint8_t>(((c - 0x20) * kScrambleMultiplier + kScrambleAddend) % 96 + 0x20);
 }
 
 uint8_t Unscramble(uint8_t e) {
-    if (e < 0x20 || e > 0x7F) return e;
+    if (e < 0x20 || e > 0x7F)
+        return e;
     const int shifted = ((e - 0x20 - kScrambleAddend) % 96 + 96) % 96;
     return static_cast<uint8_t>(shifted * kInverseMultiplier % 96 + 0x20);
 }
 
 SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out) {
-    if (file.size() > kSettingsFileMax) return SettingsError::TooLong;
-    if (file.size() < 2 || FoldedSum(file) != 0xFF) return SettingsError::Checksum;
+    if (file.size() > kSettingsFileMax)
+        return SettingsError::TooLong;
+    if (file.size() < 2 || FoldedSum(file) != 0xFF)
+        return SettingsError::Checksum;
     const std::string withLineEnds = Unscrambled(file.first(file.size() - 2));
-    if (!WellFormed(withLineEnds)) return SettingsError::Malformed;
+    if (!WellFormed(withLineEnds))
+        return SettingsError::Malformed;
 
     std::string text;
     text.reserve(withLineEnds.size());
@@ -125,7 +142,8 @@ SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out) {
     size_t from = 0;
     auto next = [&](size_t width) -> std::string_view {
         const size_t eq = text.find('=', from);
-        if (eq == std::string::npos) return {};
+        if (eq == std::string::npos)
+            return {};
         from = eq + 1;
         return std::string_view(text).substr(eq + 1, width);
     };
@@ -133,7 +151,8 @@ SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out) {
     s.header_id = HexValue(next(8));
     s.base_port = static_cast<uint16_t>(HexValue(next(4)));
     std::string_view group = next(15);
-    while (!group.empty() && group.back() == ' ') group.remove_suffix(1);
+    while (!group.empty() && group.back() == ' ')
+        group.remove_suffix(1);
     SetText(s.multicast_group, group);
     s.multicast_interface_on_off = DecimalValue(next(1));
     s.multicast_timer_flag = DecimalValue(next(1));
@@ -148,8 +167,8 @@ SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out) {
     return SettingsError::None;
 }
 
-std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1Key, std::string_view line2Key,
-                                       std::string_view line3Key) {
+std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1Key,
+                                       std::string_view line2Key, std::string_view line3Key) {
     char id[9], port[5];
     std::snprintf(id, sizeof id, "%08X", s.header_id);
     std::snprintf(port, sizeof port, "%04X", s.base_port);
@@ -171,7 +190,8 @@ std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1
     line("refresh_time_len", std::to_string(refresh.size()));
     line("refresh_time", refresh);
     std::vector<uint8_t> bytes;
-    for (char c : text) bytes.push_back(Scramble(static_cast<uint8_t>(c)));
+    for (char c : text)
+        bytes.push_back(Scramble(static_cast<uint8_t>(c)));
     const auto trailer = ChecksumTrailer(bytes);
     bytes.insert(bytes.end(), trailer.begin(), trailer.end());
     return bytes;
@@ -207,12 +227,15 @@ bool AppendChecksumTo(Ui& ui, const std::string& path) {
     }
     const auto trailer = ChecksumTrailer(text);
     std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) return false;
+    if (!out)
+        return false;
     out.write(reinterpret_cast<const char*>(trailer.data()), 2);
     return static_cast<bool>(out.flush());
 }
 
-void AppendSettingsChecksum(Ui& ui, const std::string& path) { AppendChecksumTo(ui, path); }
+void AppendSettingsChecksum(Ui& ui, const std::string& path) {
+    AppendChecksumTo(ui, path);
+}
 
 void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value, int which) {
     const std::string path = SettingsFilePath(configFolder);
@@ -221,7 +244,8 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
         ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
         return;
     }
-    if (FoldedSum(file) != 0xFF) ui.Notice(kChecksumError, kAppTitle, Icon::None);
+    if (FoldedSum(file) != 0xFF)
+        ui.Notice(kChecksumError, kAppTitle, Icon::None);
     std::string text = Unscrambled(file);
 
     // Find the six keys in order, each search starting where the previous key was found.
@@ -252,7 +276,8 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
     // Later positions first, so earlier ones stay valid.
     switch (which) {
         case 1:
-            if (valueAt(1) < text.size()) text[valueAt(1)] = value.empty() ? '0' : value[0];
+            if (valueAt(1) < text.size())
+                text[valueAt(1)] = value.empty() ? '0' : value[0];
             break;
         case 2:
             text.replace(valueAt(3), timerLen, value);
@@ -275,7 +300,8 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
             ui.Notice("ECF File created fail", kAppTitle, Icon::None);
             return;
         }
-        for (char c : text) out.put(static_cast<char>(Scramble(static_cast<uint8_t>(c))));
+        for (char c : text)
+            out.put(static_cast<char>(Scramble(static_cast<uint8_t>(c))));
         if (!out.flush()) {
             out.close();
             std::filesystem::remove(temp);

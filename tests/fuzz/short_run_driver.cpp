@@ -2,10 +2,10 @@
 // that every build exercises the fuzz targets without needing clang.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <string>
 #include <cstdlib>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -13,20 +13,24 @@ extern "C" __attribute__((weak)) size_t PortmesaFuzzSeed(size_t index, std::vect
 
 // "--write-seeds DIR" writes the seed inputs as files seed-N, to start a libFuzzer corpus.
 static int WriteSeeds(const char* dir) {
-    if (!PortmesaFuzzSeed) return 0;
+    if (!PortmesaFuzzSeed)
+        return 0;
     for (size_t i = 0;; ++i) {
         std::vector<uint8_t> seed;
-        if (PortmesaFuzzSeed(i, seed) == 0) return 0;
+        if (PortmesaFuzzSeed(i, seed) == 0)
+            return 0;
         const std::string path = std::string(dir) + "/seed-" + std::to_string(i);
         std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return 1;
+        if (!f)
+            return 1;
         std::fwrite(seed.data(), 1, seed.size(), f);
         std::fclose(f);
     }
 }
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--write-seeds") == 0) return WriteSeeds(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--write-seeds") == 0)
+        return WriteSeeds(argv[2]);
     const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 10000;
     std::mt19937 rng(12345);
     std::vector<uint8_t> input;
@@ -34,7 +38,8 @@ int main(int argc, char** argv) {
     if (PortmesaFuzzSeed) {
         for (size_t i = 0;; ++i) {
             std::vector<uint8_t> seed;
-            if (PortmesaFuzzSeed(i, seed) == 0) break;
+            if (PortmesaFuzzSeed(i, seed) == 0)
+                break;
             seeds.push_back(seed);
         }
     }
@@ -45,15 +50,23 @@ int main(int argc, char** argv) {
             const int edits = 1 + rng() % 8;
             for (int e = 0; e < edits && !input.empty(); ++e) {
                 switch (rng() % 4) {
-                    case 0: input[rng() % input.size()] = static_cast<uint8_t>(rng()); break;
-                    case 1: input.resize(rng() % (input.size() + 1)); break;
-                    case 2: input.push_back(static_cast<uint8_t>(rng())); break;
-                    default: input[rng() % input.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                    case 0:
+                        input[rng() % input.size()] = static_cast<uint8_t>(rng());
+                        break;
+                    case 1:
+                        input.resize(rng() % (input.size() + 1));
+                        break;
+                    case 2:
+                        input.push_back(static_cast<uint8_t>(rng()));
+                        break;
+                    default:
+                        input[rng() % input.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
                 }
             }
         } else {
             input.resize(rng() % 1600);
-            for (auto& b : input) b = static_cast<uint8_t>(rng());
+            for (auto& b : input)
+                b = static_cast<uint8_t>(rng());
         }
         LLVMFuzzerTestOneInput(input.data(), input.size());
     }

@@ -5,7 +5,7 @@ namespace pm::test {
 
 // Adapters scripted by the test; ReadAdapters returns whatever `adapters` holds now.
 class FakeInterfaceSource : public InterfaceSource {
-public:
+  public:
     AdapterSnapshot ReadAdapters() override {
         ++reads;
         return adapters;

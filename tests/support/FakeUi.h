@@ -17,13 +17,14 @@ struct Message {
 };
 
 class FakeUi : public Ui {
-public:
+  public:
     void Notice(std::string_view text, std::string_view caption, Icon icon, Owner owner) override {
         messages.push_back({std::string(text), std::string(caption), icon, owner});
     }
     bool AskOkCancel(std::string_view text, std::string_view caption, Icon icon) override {
         questions.push_back({std::string(text), std::string(caption), icon, Owner::MainWindow});
-        if (answers.empty()) return true;
+        if (answers.empty())
+            return true;
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
@@ -36,17 +37,20 @@ public:
         opened.push_back(path);
         return openSucceeds;
     }
-    std::optional<std::string> ChooseOpenFile(std::string_view proposed, const std::vector<FileFilter>& f) override {
+    std::optional<std::string> ChooseOpenFile(std::string_view proposed,
+                                              const std::vector<FileFilter>& f) override {
         return Choose(proposed, f);
     }
-    std::optional<std::string> ChooseSaveFile(std::string_view proposed, const std::vector<FileFilter>& f) override {
+    std::optional<std::string> ChooseSaveFile(std::string_view proposed,
+                                              const std::vector<FileFilter>& f) override {
         return Choose(proposed, f);
     }
 
     // Texts of the messages so far, in order.
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;
-        for (const auto& m : messages) out.push_back(m.text);
+        for (const auto& m : messages)
+            out.push_back(m.text);
         return out;
     }
     void Clear() {
@@ -64,11 +68,12 @@ public:
     std::vector<std::string> proposedNames;
     std::vector<std::vector<FileFilter>> filtersAsked;
 
-private:
+  private:
     std::optional<std::string> Choose(std::string_view proposed, const std::vector<FileFilter>& f) {
         proposedNames.emplace_back(proposed);
         filtersAsked.push_back(f);
-        if (fileChoices.empty()) return std::nullopt;
+        if (fileChoices.empty())
+            return std::nullopt;
         auto choice = fileChoices.front();
         fileChoices.pop_front();
         return choice;

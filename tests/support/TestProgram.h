@@ -13,7 +13,7 @@ namespace pm::test {
 
 // A scratch folder under the system's temporary directory, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -21,7 +21,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -40,7 +40,8 @@ struct TestProgram {
         program.settings.DerivePorts();
         program.settings.multicast_interface_on_off = 1;
         program.settings.refresh_time = 15;
-        std::snprintf(program.settings.multicast_group, sizeof program.settings.multicast_group, "239.255.77.77");
+        std::snprintf(program.settings.multicast_group, sizeof program.settings.multicast_group,
+                      "239.255.77.77");
     }
 };
 

@@ -6,7 +6,8 @@ namespace pm::test {
 
 void VirtualLoop::StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) {
     StopTimer(key);
-    timers_.push_back({key, now_ + periodMs, periodMs == 0 ? 1 : periodMs, std::move(fn), ++serial_});
+    timers_.push_back(
+        {key, now_ + periodMs, periodMs == 0 ? 1 : periodMs, std::move(fn), ++serial_});
 }
 
 void VirtualLoop::StartOnce(TimerKey key, uint32_t delayMs, std::function<void()> fn) {
@@ -19,12 +20,14 @@ void VirtualLoop::StopTimer(TimerKey key) {
 }
 
 bool VirtualLoop::TimerRunning(TimerKey key) const {
-    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.key == key; });
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [&](const Timer& t) { return t.key == key; });
 }
 
 uint32_t VirtualLoop::PeriodOf(TimerKey key) const {
     for (const auto& t : timers_)
-        if (t.key == key) return t.period;
+        if (t.key == key)
+            return t.period;
     return 0;
 }
 
@@ -33,7 +36,8 @@ void VirtualLoop::RunPosted() {
     for (int round = 0; round < 10000 && !posted_.empty(); ++round) {
         auto tasks = std::move(posted_);
         posted_.clear();
-        for (auto& task : tasks) task();
+        for (auto& task : tasks)
+            task();
     }
 }
 
@@ -41,10 +45,12 @@ void VirtualLoop::Advance(uint64_t ms) {
     const uint64_t end = now_ + ms;
     RunPosted();
     for (;;) {
-        auto next = std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
-            return a.due != b.due ? a.due < b.due : a.serial < b.serial;
-        });
-        if (next == timers_.end() || next->due > end) break;
+        auto next =
+            std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
+                return a.due != b.due ? a.due < b.due : a.serial < b.serial;
+            });
+        if (next == timers_.end() || next->due > end)
+            break;
         now_ = next->due;
         auto fn = next->fn;
         if (next->period == 0)

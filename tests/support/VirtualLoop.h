@@ -9,7 +9,7 @@
 namespace pm::test {
 
 class VirtualLoop : public EventLoop {
-public:
+  public:
     uint64_t NowMs() const override { return now_; }
     void StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) override;
     void StartOnce(TimerKey key, uint32_t delayMs, std::function<void()> fn) override;
@@ -28,7 +28,7 @@ public:
 
     std::map<int, std::function<void()>> watches;
 
-private:
+  private:
     struct Timer {
         TimerKey key;
         uint64_t due;

@@ -210,9 +210,9 @@ bool ApplySetting(SwitchConfig& c, const std::string& key, const std::string& va
     return false;
 }
 
-std::optional<SwitchConfig> ParseSwitchSpec(const std::string& spec, std::string& error) {
+std::optional<SwitchConfig> ParseSwitchKeys(const std::string& keys, std::string& error) {
     SwitchConfig c;
-    for (const auto& pair : Split(spec, ',')) {
+    for (const auto& pair : Split(keys, ',')) {
         if (pair.empty())
             continue;
         const auto eq = pair.find('=');

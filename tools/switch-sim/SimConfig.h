@@ -58,7 +58,7 @@ struct SimOptions {
 bool ApplySetting(SwitchConfig& c, const std::string& key, const std::string& value,
                   std::string& error);
 // "key=value,key=value,..." as given to --switch.
-std::optional<SwitchConfig> ParseSwitchSpec(const std::string& spec, std::string& error);
+std::optional<SwitchConfig> ParseSwitchKeys(const std::string& keys, std::string& error);
 // A file of "key=value" lines; "[switch]" starts the next switch, '#' starts a comment.
 // Lines before the first [switch] may set base_port, group and image_dir.
 bool LoadConfigFile(const std::string& path, SimOptions& options,

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kHelp[] = R"(Usage: switch-sim [--config FILE] [--switch SPEC]... [options]
+const char kHelp[] = R"(Usage: switch-sim [--config FILE] [--switch KEYS]... [options]
 
 Simulates managed switches on the device side of the management protocol: discovery and
 poll replies, configuration, password and DHCP-refresh sets, the firmware upgrade trigger
@@ -26,13 +26,13 @@ container of your own, for instance).
 
 Options:
   --config FILE         read switches from FILE (format below)
-  --switch SPEC         one more switch: key=value pairs separated by commas
+  --switch KEYS         one more switch: key=value pairs separated by commas
   --base-port P         the utility's base_port (default 20000); requests arrive on P+2
   --group ADDR          the utility's multicast_group (default 239.255.120.200)
   --image-dir DIR       write every image received to DIR/<switch ip>-<file name>
   --help                this text
 
-Switch keys (SPEC or a [switch] section of FILE):
+Switch keys (KEYS or a [switch] section of FILE):
   mac=02:50:4d:00:00:01  ip=10.201.1.10/24  mask=255.255.255.0  gateway=10.201.1.1
   product=PMS-2208  name=switch  location=lab  password=admin
   mode=static|dhcp|bootp  interval=125 (group interval, -1 none)  revision=2
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if (arg == "--switch") {
-            auto c = ParseSwitchSpec(value(), error);
+            auto c = ParseSwitchKeys(value(), error);
             if (!c) {
                 std::fprintf(stderr, "switch-sim: %s\n", error.c_str());
                 return 2;

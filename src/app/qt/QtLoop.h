@@ -1,7 +1,7 @@
 #pragma once
 // The event-loop port on Qt's own loop: QTimer for timers, QSocketNotifier for sockets.
-#include <QObject>
 #include <QElapsedTimer>
+#include <QObject>
 #include <map>
 #include <memory>
 
@@ -13,7 +13,7 @@ class QSocketNotifier;
 namespace pm {
 
 class QtLoop : public EventLoop {
-public:
+  public:
     QtLoop();
     ~QtLoop() override;
     uint64_t NowMs() const override;
@@ -25,7 +25,7 @@ public:
     void UnwatchReadable(int fd) override;
     void Post(std::function<void()> fn) override;
 
-private:
+  private:
     struct KeyLess {
         bool operator()(const TimerKey& a, const TimerKey& b) const {
             return a.owner != b.owner ? std::less<const void*>()(a.owner, b.owner) : a.id < b.id;

@@ -12,10 +12,14 @@ namespace {
 
 QMessageBox::Icon ToQt(Icon icon) {
     switch (icon) {
-        case Icon::Error: return QMessageBox::Critical;
-        case Icon::Warning: return QMessageBox::Warning;
-        case Icon::Information: return QMessageBox::Information;
-        case Icon::None: break;
+        case Icon::Error:
+            return QMessageBox::Critical;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -34,9 +38,13 @@ QString Filter(const std::vector<FileFilter>& filters) {
 
 QWidget* QtUi::OwnerWidget(Owner owner) const {
     switch (owner) {
-        case Owner::MainWindow: return main_.data();
-        case Owner::Form: return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : main_.data();
-        case Owner::NoWindow: return nullptr;
+        case Owner::MainWindow:
+            return main_.data();
+        case Owner::Form:
+            return QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                     : main_.data();
+        case Owner::NoWindow:
+            return nullptr;
     }
     return nullptr;
 }
@@ -57,28 +65,36 @@ void QtUi::Notice(std::string_view text, std::string_view caption, Icon icon, Ow
 
 bool QtUi::AskOkCancel(std::string_view text, std::string_view caption, Icon icon) {
     QMessageBox box(ToQt(icon), QString::fromStdString(std::string(caption)),
-                    QString::fromStdString(std::string(text)), QMessageBox::Ok | QMessageBox::Cancel,
-                    main_.data());
+                    QString::fromStdString(std::string(text)),
+                    QMessageBox::Ok | QMessageBox::Cancel, main_.data());
     return box.exec() == QMessageBox::Ok;
 }
 
-bool QtUi::OpenUrl(const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }
+bool QtUi::OpenUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
 
 bool QtUi::OpenFile(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-std::optional<std::string> QtUi::ChooseOpenFile(std::string_view proposedName, const std::vector<FileFilter>& filters) {
-    const QString path = QFileDialog::getOpenFileName(main_.data(), QString(),
-                                                      QString::fromStdString(std::string(proposedName)), Filter(filters));
-    if (path.isEmpty()) return std::nullopt;
+std::optional<std::string> QtUi::ChooseOpenFile(std::string_view proposedName,
+                                                const std::vector<FileFilter>& filters) {
+    const QString path = QFileDialog::getOpenFileName(
+        main_.data(), QString(), QString::fromStdString(std::string(proposedName)),
+        Filter(filters));
+    if (path.isEmpty())
+        return std::nullopt;
     return path.toStdString();
 }
 
-std::optional<std::string> QtUi::ChooseSaveFile(std::string_view proposedName, const std::vector<FileFilter>& filters) {
-    const QString path = QFileDialog::getSaveFileName(main_.data(), QString(),
-                                                      QString::fromStdString(std::string(proposedName)), Filter(filters));
-    if (path.isEmpty()) return std::nullopt;
+std::optional<std::string> QtUi::ChooseSaveFile(std::string_view proposedName,
+                                                const std::vector<FileFilter>& filters) {
+    const QString path = QFileDialog::getSaveFileName(
+        main_.data(), QString(), QString::fromStdString(std::string(proposedName)),
+        Filter(filters));
+    if (path.isEmpty())
+        return std::nullopt;
     return path.toStdString();
 }
 

@@ -9,7 +9,7 @@
 namespace pm {
 
 class QtUi : public Ui {
-public:
+  public:
     void SetMainWindow(QWidget* window) { main_ = window; }
     void Notice(std::string_view text, std::string_view caption, Icon icon, Owner owner) override;
     bool AskOkCancel(std::string_view text, std::string_view caption, Icon icon) override;
@@ -23,7 +23,7 @@ public:
     // Shows notices at once instead of queueing them (tests that inspect boxes).
     void SetImmediate(bool immediate) { immediate_ = immediate; }
 
-private:
+  private:
     QWidget* OwnerWidget(Owner owner) const;
     QPointer<QWidget> main_;
     bool immediate_ = false;

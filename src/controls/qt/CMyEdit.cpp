@@ -13,7 +13,8 @@ CMyEdit::CMyEdit(QWidget* parent) : QLineEdit(parent) {
 
 void CMyEdit::keyPressEvent(QKeyEvent* event) {
     const bool ctrlV = event->key() == Qt::Key_V && (event->modifiers() & Qt::ControlModifier);
-    const bool shiftInsert = event->key() == Qt::Key_Insert && (event->modifiers() & Qt::ShiftModifier);
+    const bool shiftInsert =
+        event->key() == Qt::Key_Insert && (event->modifiers() & Qt::ShiftModifier);
     if (ctrlV || shiftInsert || event->matches(QKeySequence::Paste)) {
         event->accept();
         return;
@@ -21,10 +22,16 @@ void CMyEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-void CMyEdit::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }
+void CMyEdit::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+}
 
-void CMyEdit::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+void CMyEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
 
-void CMyEdit::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void CMyEdit::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 }  // namespace pm

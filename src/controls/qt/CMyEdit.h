@@ -7,10 +7,10 @@ namespace pm {
 
 class CMyEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit CMyEdit(QWidget* parent = nullptr);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -13,12 +13,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path path = argv[1];
-    if (std::filesystem::exists(path)) return 0;
+    if (std::filesystem::exists(path))
+        return 0;
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     const auto bytes = pm::BuildSettingsFile(pm::DefaultSettings());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
