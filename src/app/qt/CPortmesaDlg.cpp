@@ -39,7 +39,7 @@ constexpr int kButtonWidth = 110;  // 72 dialog units
 }  // namespace
 
 CPortmesaDlg::CPortmesaDlg(Program& program, MainWindowHooks hooks, QWidget* parent)
-    : QDialog(parent), program_(program), hooks_(std::move(hooks)) {
+    : NoDefaultKeysDialog(parent), program_(program), hooks_(std::move(hooks)) {
     setObjectName("CPortmesaDlg");
     setWindowTitle("PARVEX Management Utility");
     setWindowIcon(AppIcon());
@@ -283,19 +283,6 @@ void CPortmesaDlg::OnColumnClicked(ListKind list, int column) {
 
 void CPortmesaDlg::OnSocketEvent(int eventId) {
     OnDeviceSocketEvent(program_, eventId);
-}
-
-void CPortmesaDlg::keyPressEvent(QKeyEvent* event) {
-    // Neither Enter nor Escape closes the window.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
 }
 
 void CPortmesaDlg::done(int result) {

@@ -1,11 +1,11 @@
 #pragma once
 // The main window: the two device lists, the buttons and menus that start every operation,
 // and the routing of the user's actions to the core.
-#include <QDialog>
 #include <functional>
 #include <map>
 
 #include "app/Program.h"
+#include "controls/qt/NoDefaultKeysDialog.h"
 
 class QAction;
 class QMenuBar;
@@ -24,7 +24,7 @@ struct MainWindowHooks {
     std::function<void()> closeTransport;
 };
 
-class CPortmesaDlg : public QDialog {
+class CPortmesaDlg : public NoDefaultKeysDialog {
     Q_OBJECT
   public:
     explicit CPortmesaDlg(Program& program, MainWindowHooks hooks = {}, QWidget* parent = nullptr);
@@ -46,8 +46,6 @@ class CPortmesaDlg : public QDialog {
     void done(int result) override;
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
   private:
     void BuildControls();
     void BuildMenus();

@@ -2,7 +2,7 @@
 // The password form of the selected switch.
 #include "app/Program.h"
 #include "config/PasswordChange.h"
-#include "config/qt/NoDefaultKeysDialog.h"
+#include "controls/qt/NoDefaultKeysDialog.h"
 
 class QPushButton;
 

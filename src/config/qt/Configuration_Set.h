@@ -2,7 +2,7 @@
 // The configuration form of the selected switch.
 #include "app/Program.h"
 #include "config/ConfigurationSet.h"
-#include "config/qt/NoDefaultKeysDialog.h"
+#include "controls/qt/NoDefaultKeysDialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "config/qt/NoDefaultKeysDialog.h"
+#include "controls/qt/NoDefaultKeysDialog.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

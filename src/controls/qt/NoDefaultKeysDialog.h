@@ -1,7 +1,7 @@
 #pragma once
-// A dialog on which neither Enter nor Escape presses a button: the forms that send a set
-// request to a switch are left only through their own buttons, so a stray key press in a
-// field never sends nor throws away what was typed.
+// A dialog on which neither Enter nor Escape presses a button or closes it: the main window,
+// and the forms that send a set request to a switch, are left only through their own
+// buttons, so a stray key press never sends nor throws away what was typed.
 #include <QDialog>
 
 class QPushButton;
