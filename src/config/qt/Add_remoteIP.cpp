@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "config/AddByAddress.h"
+#include "controls/qt/DialogButtons.h"
 #include "controls/qt/IpAddressEdit.h"
 
 namespace pm {
@@ -20,21 +21,15 @@ Add_remoteIP::Add_remoteIP(Program& program, DeviceRecord& entry, QWidget* paren
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("IP Address"), address_);
 
-    apply_ = new QPushButton(QStringLiteral("Apply"));
-    apply_->setObjectName(QStringLiteral("apply"));
-    apply_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancel"));
+    const DialogButtons buttons = MakeDialogButtons(
+        this, QStringLiteral("Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
+    apply_ = buttons.accept;
+    cancel_ = buttons.cancel;
     connect(apply_, &QPushButton::clicked, this, &Add_remoteIP::OnApply);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(apply_);
-    buttons->addWidget(cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 }
 
 void Add_remoteIP::OnApply() {

@@ -9,6 +9,7 @@
 #include "config/SetRequest.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
+#include "controls/qt/DialogButtons.h"
 
 namespace pm {
 namespace {
@@ -38,22 +39,15 @@ Change_Password::Change_Password(Program& program, QWidget* parent)
     form->addRow(QStringLiteral("Confirm password"), confirm_);
     form->addRow(QStringLiteral("Original password"), original_);
 
-    set_ = new QPushButton(QStringLiteral("Set"));
-    set_->setObjectName(QStringLiteral("set"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    MakeKeyless(set_);
-    MakeKeyless(cancel_);
+    const DialogButtons buttons = MakeDialogButtons(
+        this, QStringLiteral("Set"), QStringLiteral("set"), EnterKey::PressesNothing);
+    set_ = buttons.accept;
+    cancel_ = buttons.cancel;
     connect(set_, &QPushButton::clicked, this, &Change_Password::OnSet);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(set_);
-    buttons->addWidget(cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 }
 
 PasswordInput Change_Password::Input() const {

@@ -12,6 +12,7 @@
 #include "config/SetRequest.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
+#include "controls/qt/DialogButtons.h"
 #include "controls/qt/IpAddressEdit.h"
 
 namespace pm {
@@ -82,21 +83,16 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
     form->addRow(groupIntervalLabel_, groupInterval_);
     form->addRow(QStringLiteral("Password"), password_);
 
-    set_ = Named(new QPushButton(QStringLiteral("Set")), "set");
-    cancel_ = Named(new QPushButton(QStringLiteral("Cancel")), "cancel");
-    MakeKeyless(set_);
-    MakeKeyless(cancel_);
+    const DialogButtons buttons = MakeDialogButtons(
+        this, QStringLiteral("Set"), QStringLiteral("set"), EnterKey::PressesNothing);
+    set_ = buttons.accept;
+    cancel_ = buttons.cancel;
     connect(set_, &QPushButton::clicked, this, &Configuration_Set::OnSet);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(set_);
-    buttons->addWidget(cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(modeBox);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     if (const DeviceRecord* device = SelectedEntry(program_))
         Fill(OpenConfigurationForm(*device, program_.settings));

@@ -10,6 +10,7 @@
 #include "config/SetRequest.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
+#include "controls/qt/DialogButtons.h"
 
 namespace pm {
 
@@ -26,21 +27,15 @@ DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent),
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("Password"), password_);
 
-    apply_ = new QPushButton(QStringLiteral("Apply"));
-    apply_->setObjectName(QStringLiteral("apply"));
-    apply_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancel"));
+    const DialogButtons buttons = MakeDialogButtons(
+        this, QStringLiteral("Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
+    apply_ = buttons.accept;
+    cancel_ = buttons.cancel;
     connect(apply_, &QPushButton::clicked, this, &DHCP_Refresh::OnApply);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(apply_);
-    buttons->addWidget(cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 }
 
 void DHCP_Refresh::OnApply() {

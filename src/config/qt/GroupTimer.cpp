@@ -9,6 +9,7 @@
 
 #include "config/ConfigurationSet.h"
 #include "config/GroupInterval.h"
+#include "controls/qt/DialogButtons.h"
 
 namespace pm {
 
@@ -22,17 +23,11 @@ GroupTimer::GroupTimer(Program& program, QWidget* parent) : QDialog(parent), pro
     interval_->setObjectName(QStringLiteral("groupInterval"));
     interval_->setMaxLength(static_cast<int>(kGroupIntervalMaxChars));
 
-    ok_ = new QPushButton(QStringLiteral("OK"));
-    ok_->setObjectName(QStringLiteral("ok"));
-    ok_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancel"));
+    const DialogButtons buttons = MakeDialogButtons(this, QStringLiteral("OK"),
+                                                    QStringLiteral("ok"), EnterKey::PressesAccept);
+    ok_ = buttons.accept;
+    cancel_ = buttons.cancel;
     connect(ok_, &QPushButton::clicked, this, &GroupTimer::OnOk);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
 
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Group Interval")));
@@ -41,7 +36,7 @@ GroupTimer::GroupTimer(Program& program, QWidget* parent) : QDialog(parent), pro
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addLayout(row);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 }
 
 void GroupTimer::OnOk() {

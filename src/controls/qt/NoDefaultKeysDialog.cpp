@@ -1,7 +1,6 @@
 #include "controls/qt/NoDefaultKeysDialog.h"
 
 #include <QKeyEvent>
-#include <QPushButton>
 
 namespace pm {
 
@@ -17,11 +16,6 @@ void NoDefaultKeysDialog::keyPressEvent(QKeyEvent* event) {
         default:
             QDialog::keyPressEvent(event);
     }
-}
-
-void NoDefaultKeysDialog::MakeKeyless(QPushButton* button) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
 }
 
 }  // namespace pm

@@ -4,8 +4,6 @@
 // buttons, so a stray key press never sends nor throws away what was typed.
 #include <QDialog>
 
-class QPushButton;
-
 namespace pm {
 
 class NoDefaultKeysDialog : public QDialog {
@@ -15,8 +13,6 @@ class NoDefaultKeysDialog : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    // Buttons that Enter must not press even when they have the focus.
-    static void MakeKeyless(QPushButton* button);
 };
 
 }  // namespace pm
