@@ -1,18 +1,18 @@
 #include "app/DeviceSelection.h"
 
+#include "base/WireConstants.h"
 #include "config/PasswordChange.h"
 #include "config/SetRequest.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 namespace {
 
 Lookup FindSelected(const Program& p, ListKind list, int row) {
     if (list == ListKind::Discovery)
-        return FindDiscoveryByMac(p, p.discoveryList.GetItemText(row, kDiscMac));
-    return FindMonitorByAddress(p, p.monitorList.GetItemText(row, kMonIp));
+        return FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(row, kDiscMac));
+    return FindMonitorByAddress(p, p.lists.monitorList.GetItemText(row, kMonIp));
 }
 
 bool InTable(const Lookup& l) {
@@ -22,15 +22,16 @@ bool InTable(const Lookup& l) {
 }  // namespace
 
 int ResolveSelection(Program& p) {
-    const int discoverySelected = p.discoveryList.GetItemCount(kStateSelected);
-    const int monitorSelected = p.monitorList.GetItemCount(kStateSelected);
+    const int discoverySelected = p.lists.discoveryList.GetItemCount(kStateSelected);
+    const int monitorSelected = p.lists.monitorList.GetItemCount(kStateSelected);
     if (discoverySelected > 1 || monitorSelected > 1)
         return kSelectionTooMany;
     if (discoverySelected == 0 && monitorSelected == 0)
         return kSelectionNone;
 
     const ListKind list = discoverySelected == 1 ? ListKind::Discovery : ListKind::Monitor;
-    const CReportCtrl& ctrl = list == ListKind::Discovery ? p.discoveryList : p.monitorList;
+    const CReportCtrl& ctrl =
+        list == ListKind::Discovery ? p.lists.discoveryList : p.lists.monitorList;
     const int row = ctrl.FirstSelected();
     const Lookup found = FindSelected(p, list, row);
     if (!InTable(found))
@@ -38,15 +39,15 @@ int ResolveSelection(Program& p) {
 
     p.selection.index = found.index;
     p.selection.list = list;
-    p.selection.discoveryCount = p.discoveryList.GetItemCount(kStateAny);
-    p.selection.monitorCount = p.monitorList.GetItemCount(kStateAny);
+    p.selection.discoveryCount = p.lists.discoveryList.GetItemCount(kStateAny);
+    p.selection.monitorCount = p.lists.monitorList.GetItemCount(kStateAny);
     if (list == ListKind::Discovery)
         return kSelectionDiscovery;
 
-    const DeviceRecord& entry = p.monitor[static_cast<size_t>(found.index)];
+    const DeviceRecord& entry = p.lists.monitor[static_cast<size_t>(found.index)];
     if (entry.major == 2 && entry.revision == 6) {
-        for (int column = kMonIp; column < p.monitorList.GetColumnCount(); ++column)
-            p.monitorList.SetItemTextColor(row, column, kPureRed, true);
+        for (int column = kMonIp; column < p.lists.monitorList.GetColumnCount(); ++column)
+            p.lists.monitorList.SetItemTextColor(row, column, kPureRed, true);
     }
     return kSelectionMonitor;
 }
@@ -77,23 +78,24 @@ bool SelectDeviceForPasswordChange(Program& p) {
 
 void OnListItemChanged(Program& p, ListKind list) {
     if (list == ListKind::Discovery) {
-        const int row = p.monitorList.FirstSelected();
+        const int row = p.lists.monitorList.FirstSelected();
         if (row >= 0)
-            p.monitorList.SetItemStates(row, kStateUnselected);
+            p.lists.monitorList.SetItemStates(row, kStateUnselected);
         return;
     }
-    for (int row : p.discoveryList.SelectedRows())
-        p.discoveryList.SetItemStates(row, kStateUnselected);
+    for (int row : p.lists.discoveryList.SelectedRows())
+        p.lists.discoveryList.SetItemStates(row, kStateUnselected);
 }
 
 std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list) {
-    const CReportCtrl& ctrl = list == ListKind::Discovery ? p.discoveryList : p.monitorList;
+    const CReportCtrl& ctrl =
+        list == ListKind::Discovery ? p.lists.discoveryList : p.lists.monitorList;
     if (ctrl.GetItemCount(kStateSelected) != 1)
         return std::nullopt;
     const Lookup found = FindSelected(p, list, ctrl.FirstSelected());
     if (!InTable(found))
         return false;
-    const DeviceTable& table = list == ListKind::Discovery ? p.discovery : p.monitor;
+    const DeviceTable& table = list == ListKind::Discovery ? p.lists.discovery : p.lists.monitor;
     const DeviceRecord& entry = table[static_cast<size_t>(found.index)];
     return entry.ip_mode == 1 && entry.revision >= 3;
 }

@@ -19,8 +19,8 @@ StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTra
 
     CreateDiscoveryColumns(p);
     CreateMonitorColumns(p);
-    p.discovery.fill(DeviceRecord{});
-    p.monitor.fill(DeviceRecord{});
+    p.lists.discovery.fill(DeviceRecord{});
+    p.lists.monitor.fill(DeviceRecord{});
     RestoreMonitorList(p);
 
     if (startTransport)

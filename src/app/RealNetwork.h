@@ -3,13 +3,13 @@
 // that keeps it in line with the workstation's adapters.
 #include <functional>
 
-#include "app/EventLoop.h"
-#include "app/Ui.h"
+#include "base/EventLoop.h"
+#include "base/Settings.h"
+#include "base/Ui.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketOps.h"
 #include "net/SocketTable.h"
-#include "storage/Settings.h"
 
 namespace pm {
 

@@ -2,13 +2,14 @@
 
 #include <array>
 
+#include "base/WireConstants.h"
 #include "protocol/HandleDatagram.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 
 bool IsDeviceSocketEvent(int eventId) {
-    return eventId >= kFirstEventId && eventId < kLastEventId && (eventId - kFirstEventId) % 4 != 3;
+    const auto kind = KindOfEvent(eventId);
+    return kind && *kind != EventKind::Tftp;
 }
 
 void OnDeviceSocketEvent(Program& p, int eventId) {

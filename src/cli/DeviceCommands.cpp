@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/WireConstants.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
 #include "config/PasswordChange.h"
 #include "config/Validation.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm::cli {
 namespace {
@@ -76,7 +76,7 @@ int RunSet(const SetOptions& o) {
     if (index < 0)
         return 1;
     Program& p = e.program;
-    const DeviceRecord& device = p.discovery[static_cast<size_t>(index)];
+    const DeviceRecord& device = p.lists.discovery[static_cast<size_t>(index)];
     const ConfigurationFormView view = OpenConfigurationForm(device, p.settings);
 
     // The form as it opens, then the options as if typed into it.
@@ -148,7 +148,7 @@ int RunPassword(const PasswordOptions& o) {
     if (index < 0)
         return 1;
     Program& p = e.program;
-    if (p.discovery[static_cast<size_t>(index)].loader == kLoaderMarker) {
+    if (p.lists.discovery[static_cast<size_t>(index)].loader == kLoaderMarker) {
         e.ui.Notice(kLoaderNoPassword, "Error", Icon::Error, Owner::MainWindow);
         return 1;
     }
@@ -162,7 +162,7 @@ int RunDhcpRefresh(const DhcpRefreshOptions& o) {
     if (index < 0)
         return 1;
     Program& p = e.program;
-    const DeviceRecord& device = p.discovery[static_cast<size_t>(index)];
+    const DeviceRecord& device = p.lists.discovery[static_cast<size_t>(index)];
     // The window offers the refresh only for these switches.
     if (device.ip_mode != 1 || device.revision < 3) {
         e.ui.Notice("DHCP Refresh needs a switch in DHCP mode with protocol revision 3 or later",

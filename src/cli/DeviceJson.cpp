@@ -1,8 +1,9 @@
 #include "cli/DeviceJson.h"
 
+#include "base/WireConstants.h"
 #include "config/Validation.h"
+#include "inventory/ProductName.h"
 #include "inventory/RowBuilders.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm::cli {
 

@@ -14,15 +14,15 @@ int RunDiscover(const DiscoverOptions& o) {
     if (!e.DiscoverFor(static_cast<uint64_t>(o.waitSeconds * 1000.0)))
         return 1;
     const Program& p = e.program;
-    const int n = p.discoveryList.GetItemCount();
+    const int n = p.lists.discoveryList.GetItemCount();
     if (o.json) {
         nlohmann::json all = nlohmann::json::array();
         for (int i = 0; i < n; ++i)
-            all.push_back(DeviceToJson(p.discovery[static_cast<size_t>(i)],
+            all.push_back(DeviceToJson(p.lists.discovery[static_cast<size_t>(i)],
                                        p.settings.multicast_interface_on_off == 1));
         std::printf("%s\n", all.dump(2).c_str());
     } else {
-        std::fputs(FormatTable(p.discoveryList).c_str(), stdout);
+        std::fputs(FormatTable(p.lists.discoveryList).c_str(), stdout);
     }
     std::fflush(stdout);
     return 0;

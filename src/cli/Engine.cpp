@@ -1,11 +1,11 @@
 #include "cli/Engine.h"
 
+#include "base/WireConstants.h"
 #include "cli/Target.h"
 #include "config/Validation.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/Discover.h"
 #include "protocol/HandleDatagram.h"
-#include "protocol/ProtocolConstants.h"
 #include "storage/ConfigFolder.h"
 #include "storage/SettingsFile.h"
 
@@ -77,8 +77,8 @@ int Engine::StartWithTarget(const TargetOptions& t) {
     }
     program.selection.index = index;
     program.selection.list = ListKind::Discovery;
-    program.selection.monitorCount = program.monitorList.GetItemCount();
-    program.selection.discoveryCount = program.discoveryList.GetItemCount();
+    program.selection.monitorCount = program.lists.monitorList.GetItemCount();
+    program.selection.discoveryCount = program.lists.discoveryList.GetItemCount();
     return index;
 }
 

@@ -21,13 +21,13 @@ void OnSignal(int) {
 void Report(const Program& p, bool json) {
     char stamp[20];
     FormatLogTime(stamp);
-    const int n = p.monitorList.GetItemCount();
+    const int n = p.lists.monitorList.GetItemCount();
     if (json) {
         nlohmann::json tick;
         tick["time"] = stamp;
         tick["switches"] = nlohmann::json::array();
         for (int i = 0; i < n; ++i) {
-            const DeviceRecord& r = p.monitor[static_cast<size_t>(i)];
+            const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
             tick["switches"].push_back({{"ip", std::string(TextOf(r.ip_text))},
                                         {"mac", std::string(TextOf(r.mac_text))},
                                         {"system_name", std::string(TextOf(r.system_name))},
@@ -38,7 +38,7 @@ void Report(const Program& p, bool json) {
     } else {
         std::printf("%s\n", stamp);
         for (int i = 0; i < n; ++i) {
-            const DeviceRecord& r = p.monitor[static_cast<size_t>(i)];
+            const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
             std::printf("  %-15s  %-12s  %-9s  %s\n", std::string(TextOf(r.ip_text)).c_str(),
                         std::string(TextOf(r.mac_text)).c_str(),
                         r.status_mark == 1 ? "not alive" : "alive",
@@ -57,7 +57,7 @@ int RunMonitor(const MonitorOptions& o) {
     Program& p = e.program;
     if (LoadMonitorListFrom(p, o.file) != 0)
         return 1;
-    if (p.monitorList.GetItemCount() == 0) {
+    if (p.lists.monitorList.GetItemCount() == 0) {
         e.ui.Notice("The monitor list file holds no switch", "Error", Icon::Error, Owner::NoWindow);
         return 1;
     }

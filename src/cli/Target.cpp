@@ -19,9 +19,9 @@ std::optional<std::string> NormaliseMac(std::string_view text) {
 }
 
 int FindDiscovered(const Program& p, std::string_view mac, std::string_view ip) {
-    const int n = p.discoveryList.GetItemCount();
+    const int n = p.lists.discoveryList.GetItemCount();
     for (int i = 0; i < n && i < static_cast<int>(kTableSize); ++i) {
-        const DeviceRecord& r = p.discovery[static_cast<size_t>(i)];
+        const DeviceRecord& r = p.lists.discovery[static_cast<size_t>(i)];
         if (!mac.empty() && TextOf(r.mac_text) == mac)
             return i;
         if (!ip.empty() && TextOf(r.ip_text) == ip)

@@ -2,7 +2,7 @@
 // Putting a switch into the monitor list by its typed address.
 #include <cstdint>
 
-#include "app/Ui.h"
+#include "base/Ui.h"
 #include "inventory/DeviceRecord.h"
 
 namespace pm {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "base/WireConstants.h"
 #include "config/SetRequest.h"
 #include "config/Validation.h"
-#include "protocol/ProtocolConstants.h"
+#include "inventory/ProductName.h"
 
 namespace pm {
 namespace {
@@ -50,14 +51,14 @@ bool AddressTaken(const Program& p, uint32_t address) {
     for (int i = 0; i < monitorCount; ++i) {
         if (fromMonitor && i == p.selection.index)
             continue;
-        if (p.monitor[i].ip == address)
+        if (p.lists.monitor[i].ip == address)
             return true;
     }
     if (!fromMonitor)
         return false;
     const int discoveryCount = Clamp(p.selection.discoveryCount);
     for (int i = 0; i < discoveryCount; ++i)
-        if (p.discovery[i].ip == address)
+        if (p.lists.discovery[i].ip == address)
             return true;
     return false;
 }

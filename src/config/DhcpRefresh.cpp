@@ -1,7 +1,7 @@
 #include "config/DhcpRefresh.h"
 
+#include "base/WireConstants.h"
 #include "config/SetRequest.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 

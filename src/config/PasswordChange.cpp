@@ -1,8 +1,8 @@
 #include "config/PasswordChange.h"
 
+#include "base/WireConstants.h"
 #include "config/SetRequest.h"
 #include "config/Validation.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 

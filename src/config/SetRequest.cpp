@@ -1,8 +1,8 @@
 #include "config/SetRequest.h"
 
+#include "base/WireConstants.h"
 #include "config/Validation.h"
 #include "inventory/PollStep.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 namespace {
@@ -26,12 +26,12 @@ namespace {
 
 template <typename P>
 auto* EntryOf(P& p) {
-    using Entry = decltype(&p.monitor[0]);
+    using Entry = decltype(&p.lists.monitor[0]);
     const int i = p.selection.index;
     if (i < 0 || i >= static_cast<int>(kTableSize))
         return Entry{nullptr};
     const auto at = static_cast<size_t>(i);
-    return p.selection.list == ListKind::Monitor ? &p.monitor[at] : &p.discovery[at];
+    return p.selection.list == ListKind::Monitor ? &p.lists.monitor[at] : &p.lists.discovery[at];
 }
 
 }  // namespace
@@ -131,7 +131,7 @@ int SendSetRequest(Program& p, uint8_t* packet, size_t length, uint32_t unicastA
         }
         return 0;
     }
-    for (auto& entry : p.monitor) {
+    for (auto& entry : p.lists.monitor) {
         if (TextOf(entry.ip_text).empty())
             break;
         PollStep(entry);

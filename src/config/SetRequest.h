@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "app/Program.h"
-#include "protocol/Bytes.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 
 namespace pm {
 
@@ -25,11 +26,6 @@ constexpr uint32_t kIpMode = 0x200;
 constexpr uint32_t kGroupInterval = 0x200000;
 constexpr uint32_t kIpModeThreeWay = 0x1;  // word 1
 }  // namespace cap
-
-constexpr uint16_t kIpModeStatic = 0;
-constexpr uint16_t kIpModeDhcp = 1;
-constexpr uint16_t kIpModeBootp = 2;
-constexpr uint16_t kIpModeNotReported = 3;
 
 // The selected device's entry in the table its list belongs to; nullptr when the selection
 // does not name an entry.

@@ -1,6 +1,6 @@
 #include "inventory/DeviceRecord.h"
 
-#include "protocol/Bytes.h"
+#include "base/Bytes.h"
 
 namespace pm {
 namespace {

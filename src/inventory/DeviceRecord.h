@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "base/FixedText.h"
+
 namespace pm {
 
 constexpr size_t kRecordSize = 292;
@@ -60,23 +62,5 @@ constexpr size_t kIdStamp = 0, kMacText = 4, kProductName = 20, kSystemName = 61
 void EncodeRecord(const DeviceRecord& r, std::span<uint8_t, kRecordSize> out);
 // Texts are always read back cut to width - 1 and terminated, whatever the bytes hold.
 DeviceRecord DecodeRecord(std::span<const uint8_t, kRecordSize> in);
-
-// Copies text into a fixed field: cut to width - 1 and zero-filled.
-template <size_t N>
-void SetText(char (&field)[N], std::string_view text) {
-    const size_t n = text.size() < N - 1 ? text.size() : N - 1;
-    for (size_t i = 0; i < n; ++i)
-        field[i] = text[i];
-    for (size_t i = n; i < N; ++i)
-        field[i] = 0;
-}
-
-template <size_t N>
-std::string_view TextOf(const char (&field)[N]) {
-    size_t n = 0;
-    while (n < N && field[n])
-        ++n;
-    return {field, n};
-}
 
 }  // namespace pm

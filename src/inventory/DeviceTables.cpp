@@ -21,42 +21,42 @@ Lookup Find(const DeviceTable& table, int count, Key key) {
 }  // namespace
 
 Lookup FindMonitorByAddress(const Program& p, std::string_view ipText) {
-    return FindMonitorByAddress(p, ipText, UsedCount(p.monitorList));
+    return FindMonitorByAddress(p, ipText, UsedCount(p.lists.monitorList));
 }
 
 Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count) {
     count = std::clamp(count, 0, static_cast<int>(kTableSize));
-    return Find(p.monitor, count,
+    return Find(p.lists.monitor, count,
                 [ipText](const DeviceRecord& r) { return TextOf(r.ip_text) == ipText; });
 }
 
 Lookup FindMonitorByMac(const Program& p, std::string_view macText) {
-    return Find(p.monitor, UsedCount(p.monitorList), [macText](const DeviceRecord& r) {
+    return Find(p.lists.monitor, UsedCount(p.lists.monitorList), [macText](const DeviceRecord& r) {
         return r.mac_text[0] != '\0' && TextOf(r.mac_text) == macText;
     });
 }
 
 Lookup FindDiscoveryByMac(const Program& p, std::string_view macText) {
-    return Find(p.discovery, UsedCount(p.discoveryList),
+    return Find(p.lists.discovery, UsedCount(p.lists.discoveryList),
                 [macText](const DeviceRecord& r) { return TextOf(r.mac_text) == macText; });
 }
 
 Lookup FindDiscoveryByAddress(const Program& p, std::string_view ipText) {
-    return Find(p.discovery, UsedCount(p.discoveryList),
+    return Find(p.lists.discovery, UsedCount(p.lists.discoveryList),
                 [ipText](const DeviceRecord& r) { return TextOf(r.ip_text) == ipText; });
 }
 
 void CompactMonitor(Program& p) {
     size_t to = 0;
     for (size_t from = 0; from < kTableSize; ++from) {
-        if (p.monitor[from].ip == 0)
+        if (p.lists.monitor[from].ip == 0)
             continue;
         if (to != from)
-            p.monitor[to] = p.monitor[from];
+            p.lists.monitor[to] = p.lists.monitor[from];
         ++to;
     }
     for (; to < kTableSize; ++to)
-        p.monitor[to] = DeviceRecord{};
+        p.lists.monitor[to] = DeviceRecord{};
 }
 
 }  // namespace pm

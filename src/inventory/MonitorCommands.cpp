@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/NoticeList.h"
+#include "base/NoticeList.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
 
@@ -18,9 +18,9 @@ enum class MoveResult { Moved, Refused, MonitorFull };
 
 // True when another used discovery entry has the same address as entry d.
 bool AddressTwiceInDiscovery(const Program& p, int d, int used) {
-    const DeviceRecord& entry = p.discovery[static_cast<size_t>(d)];
+    const DeviceRecord& entry = p.lists.discovery[static_cast<size_t>(d)];
     for (int i = 0; i < used; ++i) {
-        const DeviceRecord& other = p.discovery[static_cast<size_t>(i)];
+        const DeviceRecord& other = p.lists.discovery[static_cast<size_t>(i)];
         if (i != d && other.mac_text[0] != '\0' && other.ip == entry.ip)
             return true;
     }
@@ -29,7 +29,7 @@ bool AddressTwiceInDiscovery(const Program& p, int d, int used) {
 
 void DeleteDiscoveryRowOf(Program& p, const DeviceRecord& entry) {
     const std::string_view mac = TextOf(entry.mac_text).substr(0, kMacTextLength);
-    CReportCtrl& list = p.discoveryList;
+    CReportCtrl& list = p.lists.discoveryList;
     for (int row = 0; row < list.GetItemCount(); ++row) {
         if (std::string_view(list.GetItemText(row, kDiscMac)).substr(0, kMacTextLength) == mac) {
             list.DeleteItem(row);
@@ -41,17 +41,17 @@ void DeleteDiscoveryRowOf(Program& p, const DeviceRecord& entry) {
 // Copies discovery entry d into the next free monitor entry and removes its discovery row;
 // the discovery entry itself is left to the caller.
 MoveResult MoveToMonitor(Program& p, int d, int usedDiscovery, NoticeList& notices) {
-    if (p.monitorList.GetItemCount() >= static_cast<int>(kTableSize)) {
+    if (p.lists.monitorList.GetItemCount() >= static_cast<int>(kTableSize)) {
         notices.Add(kMonitorFull, "Error", Icon::Error);
         return MoveResult::MonitorFull;
     }
-    const DeviceRecord& entry = p.discovery[static_cast<size_t>(d)];
+    const DeviceRecord& entry = p.lists.discovery[static_cast<size_t>(d)];
     const Lookup m = FindMonitorByAddress(p, TextOf(entry.ip_text));
     if (m.found || AddressTwiceInDiscovery(p, d, usedDiscovery)) {
         notices.Add("Duplicate ip ", "Add fail", Icon::Error);
         return MoveResult::Refused;
     }
-    DeviceRecord& target = p.monitor[static_cast<size_t>(m.index)];
+    DeviceRecord& target = p.lists.monitor[static_cast<size_t>(m.index)];
     target = entry;
     target.row_flag = 0;
     target.status_mark = -1;
@@ -63,10 +63,10 @@ MoveResult MoveToMonitor(Program& p, int d, int usedDiscovery, NoticeList& notic
 }  // namespace
 
 void AddSelectedToMonitor(Program& p) {
-    const int used = std::min(p.discoveryList.GetItemCount(), static_cast<int>(kTableSize));
+    const int used = std::min(p.lists.discoveryList.GetItemCount(), static_cast<int>(kTableSize));
     std::vector<int> entries;
-    for (int row : p.discoveryList.SelectedRows()) {
-        const Lookup d = FindDiscoveryByMac(p, p.discoveryList.GetItemText(row, kDiscMac));
+    for (int row : p.lists.discoveryList.SelectedRows()) {
+        const Lookup d = FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(row, kDiscMac));
         if (d.found)
             entries.push_back(d.index);
     }
@@ -79,55 +79,56 @@ void AddSelectedToMonitor(Program& p) {
         if (moved == MoveResult::MonitorFull)
             break;
         if (moved == MoveResult::Moved)
-            p.discovery[static_cast<size_t>(d)] = DeviceRecord{};
+            p.lists.discovery[static_cast<size_t>(d)] = DeviceRecord{};
     }
     // Close the gaps left by the moved entries, keeping the order.
     size_t to = 0;
     for (size_t from = 0; from < static_cast<size_t>(used); ++from) {
-        if (p.discovery[from].mac_text[0] == '\0')
+        if (p.lists.discovery[from].mac_text[0] == '\0')
             continue;
         if (to != from)
-            p.discovery[to] = p.discovery[from];
+            p.lists.discovery[to] = p.lists.discovery[from];
         ++to;
     }
     for (; to < kTableSize; ++to)
-        p.discovery[to] = DeviceRecord{};
+        p.lists.discovery[to] = DeviceRecord{};
     notices.Flush(p.ui);
 }
 
 void AddOneToMonitor(Program& p) {
-    const std::vector<int> rows = p.discoveryList.SelectedRows();
+    const std::vector<int> rows = p.lists.discoveryList.SelectedRows();
     if (rows.size() != 1)
         return;
-    const int used = std::min(p.discoveryList.GetItemCount(), static_cast<int>(kTableSize));
-    const Lookup d = FindDiscoveryByMac(p, p.discoveryList.GetItemText(rows.front(), kDiscMac));
+    const int used = std::min(p.lists.discoveryList.GetItemCount(), static_cast<int>(kTableSize));
+    const Lookup d =
+        FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(rows.front(), kDiscMac));
     if (!d.found)
         return;
 
     NoticeList notices;
     if (MoveToMonitor(p, d.index, used, notices) == MoveResult::Moved) {
-        std::copy(p.discovery.begin() + d.index + 1, p.discovery.end(),
-                  p.discovery.begin() + d.index);
-        p.discovery.back() = DeviceRecord{};
+        std::copy(p.lists.discovery.begin() + d.index + 1, p.lists.discovery.end(),
+                  p.lists.discovery.begin() + d.index);
+        p.lists.discovery.back() = DeviceRecord{};
     }
     notices.Flush(p.ui);
 }
 
 void AddDeviceByAddress(Program& p, const AddDeviceForm& form) {
-    const int k = p.monitorList.GetItemCount();
+    const int k = p.lists.monitorList.GetItemCount();
     if (k >= static_cast<int>(kTableSize)) {
         p.ui.Notice(kMonitorFull, "Error", Icon::Error, Owner::MainWindow);
         return;
     }
-    DeviceRecord entry = p.monitor[static_cast<size_t>(k)];
+    DeviceRecord entry = p.lists.monitor[static_cast<size_t>(k)];
     if (!form || !form(entry))
         return;
     entry.row_flag = 0;  // the new device has no row yet
-    p.monitor[static_cast<size_t>(k)] = entry;
+    p.lists.monitor[static_cast<size_t>(k)] = entry;
 
     if (FindMonitorByAddress(p, TextOf(entry.ip_text), k).found ||
         FindDiscoveryByAddress(p, TextOf(entry.ip_text)).found) {
-        p.monitor[static_cast<size_t>(k)] = DeviceRecord{};
+        p.lists.monitor[static_cast<size_t>(k)] = DeviceRecord{};
         CompactMonitor(p);
         p.ui.Notice("Duplicate IP in monitor list or discovery list", "Error", Icon::Error,
                     Owner::MainWindow);
@@ -137,7 +138,7 @@ void AddDeviceByAddress(Program& p, const AddDeviceForm& form) {
 }
 
 void DeleteFromMonitor(Program& p) {
-    std::vector<int> rows = p.monitorList.SelectedRows();
+    std::vector<int> rows = p.lists.monitorList.SelectedRows();
     if (rows.empty())
         return;
     if (rows.size() > kTableSize)
@@ -146,13 +147,13 @@ void DeleteFromMonitor(Program& p) {
         return;
 
     for (int row : rows) {
-        const Lookup m = FindMonitorByAddress(p, p.monitorList.GetItemText(row, kMonIp));
+        const Lookup m = FindMonitorByAddress(p, p.lists.monitorList.GetItemText(row, kMonIp));
         if (m.found)
-            p.monitor[static_cast<size_t>(m.index)] = DeviceRecord{};
+            p.lists.monitor[static_cast<size_t>(m.index)] = DeviceRecord{};
     }
     CompactMonitor(p);
     for (size_t j = 0; j < rows.size(); ++j)
-        p.monitorList.DeleteItem(rows[j] - static_cast<int>(j));
+        p.lists.monitorList.DeleteItem(rows[j] - static_cast<int>(j));
 }
 
 }  // namespace pm

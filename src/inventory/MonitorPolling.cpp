@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/CommandIds.h"
+#include "base/WireConstants.h"
 #include "inventory/PollStep.h"
 #include "inventory/RowBuilders.h"
-#include "protocol/ProtocolConstants.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
 #include "storage/SettingsFile.h"
@@ -37,7 +37,7 @@ void ScheduleNextPass(Program& p) {
 }  // namespace
 
 TimerKey PollTimer(const Program& p) {
-    return {&p.monitor, kPollTimerId};
+    return {&p.lists.monitor, kPollTimerId};
 }
 
 uint32_t PollPauseMs(const Settings& s) {
@@ -63,7 +63,7 @@ void StopPolling(Program& p) {
 void PollPass(Program& p) {
     uint8_t request[40];
     BuildPollRequest(p, request);
-    for (auto& entry : p.monitor) {
+    for (auto& entry : p.lists.monitor) {
         if (entry.ip == 0)
             break;
         PollStep(entry);
@@ -84,7 +84,7 @@ void RefreshTick(Program& p) {
     BuildPollRequest(p, request);
 
     for (int i = 0; i < static_cast<int>(kTableSize); ++i) {
-        DeviceRecord& entry = p.monitor[static_cast<size_t>(i)];
+        DeviceRecord& entry = p.lists.monitor[static_cast<size_t>(i)];
         if (TextOf(entry.ip_text).empty())
             break;
         if (entry.answered != 0 || entry.missed_polls == 0)

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "config/Validation.h"
-#include "protocol/ProtocolConstants.h"
+#include "base/AddressText.h"
+#include "base/WireConstants.h"
+#include "inventory/ProductName.h"
 
 namespace pm {
 namespace {
@@ -53,7 +54,7 @@ std::string ProtocolVersionText(const DeviceRecord& r) {
 }
 
 void CreateDiscoveryColumns(Program& p) {
-    CReportCtrl& list = p.discoveryList;
+    CReportCtrl& list = p.lists.discoveryList;
     list.InsertColumn(kDiscMac, "MAC Address", ColumnFormat::Centre, 115);
     const char* captions[] = {"IP Address", "Protocol Version", "Product Name", "System Name",
                               "IP Mode",    "Location",         "Subnet Mask",  "Gateway"};
@@ -65,7 +66,7 @@ void CreateDiscoveryColumns(Program& p) {
 }
 
 void CreateMonitorColumns(Program& p) {
-    CReportCtrl& list = p.monitorList;
+    CReportCtrl& list = p.lists.monitorList;
     list.InsertColumn(kMonStatus, "S", ColumnFormat::Centre, 20);
     list.InsertColumn(kMonIp, "IP Address", ColumnFormat::Left, 95);
     const char* captions[] = {"MAC Address", "Protocol Version", "Product Name", "System Name",
@@ -80,8 +81,8 @@ void CreateMonitorColumns(Program& p) {
 void DrawDiscoveryRow(Program& p, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.discovery[static_cast<size_t>(index)];
-    CReportCtrl& list = p.discoveryList;
+    DeviceRecord& r = p.lists.discovery[static_cast<size_t>(index)];
+    CReportCtrl& list = p.lists.discoveryList;
 
     int row = list.FindRowByText(kDiscMac, TextOf(r.mac_text), kRowSearchLimit);
     if (r.row_flag == 0 || row < 0)
@@ -110,8 +111,8 @@ void DrawDiscoveryRow(Program& p, int index) {
 void DrawMonitorRow(Program& p, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.monitor[static_cast<size_t>(index)];
-    CReportCtrl& list = p.monitorList;
+    DeviceRecord& r = p.lists.monitor[static_cast<size_t>(index)];
+    CReportCtrl& list = p.lists.monitorList;
 
     int row = list.FindRowByText(kMonIp, TextOf(r.ip_text), kRowSearchLimit);
     if (row < 0 && r.mac_text[0] != '\0')

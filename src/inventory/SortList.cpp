@@ -9,11 +9,11 @@ void SortList(Program& p, ListKind list, int column) {
     const bool ascending = p.sortAscending == 1;
     if (list == ListKind::Monitor) {
         if (column == kMonStatus)
-            p.monitorList.SortRows(column, true, ascending);
+            p.lists.monitorList.SortRows(column, true, ascending);
         else if (column > kMonStatus && column < kMonGroupInterval)
-            p.monitorList.SortRows(column, false, ascending);
+            p.lists.monitorList.SortRows(column, false, ascending);
     } else if (column >= kDiscMac && column < kDiscGroupInterval) {
-        p.discoveryList.SortRows(column, false, ascending);
+        p.lists.discoveryList.SortRows(column, false, ascending);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <arpa/inet.h>
 
-#include "protocol/Bytes.h"
+#include "base/Bytes.h"
 
 namespace pm {
 

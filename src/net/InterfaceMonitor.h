@@ -2,7 +2,7 @@
 // Keeps the SocketTable in line with the workstation's adapters: a pass every 5 seconds
 // (the first one at once) adds new adapters and addresses, closes what has gone, and takes
 // a changed mask over in place without reopening sockets.
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 #include "net/InterfaceSource.h"
 #include "net/SocketTable.h"
 

@@ -6,7 +6,7 @@
 #include <bit>
 #include <cerrno>
 
-#include "protocol/ProtocolConstants.h"
+#include "base/WireConstants.h"
 
 namespace pm {
 
@@ -22,12 +22,6 @@ void WriteSenderMac(uint8_t* packet, size_t length, const std::array<uint8_t, 6>
 }
 
 }  // namespace
-
-std::optional<EventKind> KindOfEvent(int eventId) {
-    if (eventId < kFirstEventId || eventId > kLastEventId)
-        return std::nullopt;
-    return static_cast<EventKind>((eventId - kFirstEventId) % 4);
-}
 
 SocketTable::SocketTable(Ui& ui, EventLoop& loop, const Settings& settings, SocketOps& ops)
     : ui_(ui), loop_(loop), settings_(settings), ops_(ops) {}
@@ -294,7 +288,7 @@ int SocketTable::SocketForMessage(int eventId) const {
         return -1;
     for (const auto& in : interfaces_) {
         for (const auto& b : in->bindings) {
-            if (b.slot < 0 || b.slot != (eventId - kFirstEventId) / 4)
+            if (b.slot < 0 || b.slot != SlotOfEvent(eventId))
                 continue;
             switch (*kind) {
                 case EventKind::Broadcast:

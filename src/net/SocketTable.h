@@ -17,22 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "app/EventLoop.h"
-#include "app/Ui.h"
+#include "base/EventLoop.h"
+#include "base/Settings.h"
+#include "base/Ui.h"
+#include "base/WireConstants.h"
 #include "net/SocketOps.h"
 #include "net/Transport.h"
-#include "storage/Settings.h"
 
 namespace pm {
-
-enum class EventKind { Broadcast = 0, Multicast = 1, Unicast = 2, Tftp = 3 };
-
-// The kind of socket an event identifier names, or nullopt outside 33273..33368.
-std::optional<EventKind> KindOfEvent(int eventId);
-// Identifier of kind k in slot i.
-constexpr int EventIdOf(int slot, EventKind k) {
-    return 33273 + 4 * slot + static_cast<int>(k);
-}
 
 struct AddressBinding {
     uint32_t address = 0;  // network byte order

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 
 #include "app/Program.h"
-#include "config/Validation.h"
+#include "base/AddressText.h"
 
 namespace pm {
 

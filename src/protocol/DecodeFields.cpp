@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "config/Validation.h"
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
+#include "base/AddressText.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 #include "protocol/TlvWalk.h"
 
 namespace pm {

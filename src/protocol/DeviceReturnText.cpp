@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/ProtocolConstants.h"
+#include "base/WireConstants.h"
 #include "protocol/TlvWalk.h"
 
 namespace pm {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/WireConstants.h"
 #include "inventory/PollStep.h"
-#include "protocol/ProtocolConstants.h"
 #include "protocol/ProtocolHeader.h"
 
 namespace pm {
@@ -20,17 +20,17 @@ std::string WithErrorCode(const char* format, int code) {
 }  // namespace
 
 int Discover(Program& p) {
-    for (auto& entry : p.monitor) {
+    for (auto& entry : p.lists.monitor) {
         if (entry.ip_text[0] == '\0')
             break;
         PollStep(entry);
     }
-    p.discoveryList.DeleteItems(kStateAny);
+    p.lists.discoveryList.DeleteItems(kStateAny);
 
     std::array<uint8_t, kHeaderSize> request{};
     const auto command = static_cast<uint16_t>(Command::Discover);
     size_t length = BuildHeader(p.settings, request.data(), command);
-    p.discovery.fill(DeviceRecord{});
+    p.lists.discovery.fill(DeviceRecord{});
     if (p.net.SendBroadcast(request.data(), length) != 0) {
         p.ui.Notice(WithErrorCode("Discovery sento fail , ErrorCode = %d", p.net.LastError()),
                     "Error", Icon::Error, Owner::MainWindow);
@@ -38,7 +38,7 @@ int Discover(Program& p) {
     }
 
     length = BuildHeader(p.settings, request.data(), command);
-    p.discovery.fill(DeviceRecord{});
+    p.lists.discovery.fill(DeviceRecord{});
     if (p.net.SendMulticast(request.data(), length) != 0) {
         p.ui.Notice(
             WithErrorCode("Discovery sento fail when multicast, ErrorCode = %d", p.net.LastError()),

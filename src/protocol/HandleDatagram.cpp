@@ -4,11 +4,11 @@
 #include <array>
 #include <span>
 
-#include "app/NoticeList.h"
-#include "config/Validation.h"
+#include "base/AddressText.h"
+#include "base/NoticeList.h"
+#include "base/WireConstants.h"
 #include "protocol/DeviceReturnText.h"
 #include "protocol/MergeReply.h"
-#include "protocol/ProtocolConstants.h"
 #include "protocol/ProtocolHeader.h"
 
 namespace pm {

@@ -1,9 +1,9 @@
 #include "protocol/MergeReply.h"
 
+#include "base/WireConstants.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/DecodeFields.h"
-#include "protocol/ProtocolConstants.h"
 
 namespace pm {
 namespace {
@@ -51,20 +51,20 @@ void Reselect(CReportCtrl& list, int row) {
 
 void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, MergeForm form,
                 NoticeList& notices) {
-    const int monitorSelected = p.monitorList.FirstSelected();
-    const int discoverySelected = p.discoveryList.FirstSelected();
+    const int monitorSelected = p.lists.monitorList.FirstSelected();
+    const int discoverySelected = p.lists.discoveryList.FirstSelected();
 
     DecodeFields(fields, s);
 
     if (const Lookup m = FindMonitorByAddress(p, TextOf(s.ip_text)); m.found) {
         MarkAnswered(p, s, -1, 1);
-        CopyInto(p.monitor[static_cast<size_t>(m.index)], s, form, true);
+        CopyInto(p.lists.monitor[static_cast<size_t>(m.index)], s, form, true);
         DrawMonitorRow(p, m.index);
     } else if (const Lookup mm = FindMonitorByMac(p, TextOf(s.mac_text)); mm.found) {
         // A monitored switch that moved to a new address keeps its not-alive mark.
-        const bool notAlive = p.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
+        const bool notAlive = p.lists.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
         MarkAnswered(p, s, notAlive ? 1 : -1, 1);
-        CopyInto(p.monitor[static_cast<size_t>(mm.index)], s, form, true);
+        CopyInto(p.lists.monitor[static_cast<size_t>(mm.index)], s, form, true);
         DrawMonitorRow(p, mm.index);
     } else {
         const Lookup d = FindDiscoveryByMac(p, TextOf(s.mac_text));
@@ -73,7 +73,7 @@ void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, Me
             return;
         }
         MarkAnswered(p, s, -1, d.found ? 1 : 0);
-        CopyInto(p.discovery[static_cast<size_t>(d.index)], s, form, d.found);
+        CopyInto(p.lists.discovery[static_cast<size_t>(d.index)], s, form, d.found);
         DrawDiscoveryRow(p, d.index);
     }
 
@@ -83,8 +83,8 @@ void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, Me
         p.pending.Clear();
         confirmed = true;
     }
-    Reselect(p.monitorList, monitorSelected);
-    Reselect(p.discoveryList, discoverySelected);
+    Reselect(p.lists.monitorList, monitorSelected);
+    Reselect(p.lists.discoveryList, discoverySelected);
     if (confirmed)
         notices.Add("Set Successful", "Information", Icon::Information);
 }
@@ -92,7 +92,7 @@ void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, Me
 void MergeVersionOnly(Program& p, DeviceRecord& s, NoticeList& notices) {
     if (const Lookup m = FindMonitorByAddress(p, TextOf(s.ip_text)); m.found) {
         MarkAnswered(p, s, -1, 1);
-        p.monitor[static_cast<size_t>(m.index)] = s;
+        p.lists.monitor[static_cast<size_t>(m.index)] = s;
         DrawMonitorRow(p, m.index);
         return;
     }
@@ -102,7 +102,7 @@ void MergeVersionOnly(Program& p, DeviceRecord& s, NoticeList& notices) {
         return;
     }
     MarkAnswered(p, s, -1, d.found ? 1 : 0);
-    p.discovery[static_cast<size_t>(d.index)] = s;
+    p.lists.discovery[static_cast<size_t>(d.index)] = s;
     DrawDiscoveryRow(p, d.index);
 }
 

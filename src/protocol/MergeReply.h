@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
-#include "app/NoticeList.h"
 #include "app/Program.h"
+#include "base/NoticeList.h"
 
 namespace pm {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/Bytes.h"
+#include "base/Bytes.h"
 
 namespace pm {
 

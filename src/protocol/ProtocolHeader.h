@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "protocol/ProtocolConstants.h"
-#include "storage/Settings.h"
+#include "base/Settings.h"
+#include "base/WireConstants.h"
 
 namespace pm {
 

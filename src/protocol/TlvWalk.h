@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "protocol/Bytes.h"
+#include "base/Bytes.h"
 
 namespace pm {
 

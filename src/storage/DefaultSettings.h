@@ -1,5 +1,5 @@
 #pragma once
-#include "storage/Settings.h"
+#include "base/Settings.h"
 
 namespace pm {
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 namespace pm {
 

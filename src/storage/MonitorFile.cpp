@@ -82,10 +82,11 @@ std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_
 
 std::vector<uint8_t> BuildMonitorFile(const Program& p) {
     const size_t n =
-        std::min(static_cast<size_t>(p.monitorList.GetItemCount(kStateAny)), kTableSize);
+        std::min(static_cast<size_t>(p.lists.monitorList.GetItemCount(kStateAny)), kTableSize);
     std::vector<uint8_t> bytes(n * kRecordSize);
     for (size_t k = 0; k < n; ++k)
-        EncodeRecord(p.monitor[k], std::span(bytes).subspan(k * kRecordSize).first<kRecordSize>());
+        EncodeRecord(p.lists.monitor[k],
+                     std::span(bytes).subspan(k * kRecordSize).first<kRecordSize>());
     return bytes;
 }
 
@@ -110,12 +111,12 @@ void RestoreMonitorList(Program& p) {
     const auto bytes = ReadUpTo(MonitorFilePath(p.configFolder), kMonitorFileMax);
     auto records = ParseMonitorFile(bytes);
     if (!records) {
-        p.monitor.fill(DeviceRecord{});
+        p.lists.monitor.fill(DeviceRecord{});
         p.ui.Notice(kConfigFileError, "Error", Icon::Error);
         return;
     }
     for (size_t k = 0; k < records->size(); ++k) {
-        DeviceRecord& entry = p.monitor[k];
+        DeviceRecord& entry = p.lists.monitor[k];
         entry = (*records)[k];
         entry.row_flag = 0;
         entry.missed_polls = 0;
@@ -146,7 +147,7 @@ void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records) {
         record.row_flag = 0;
         record.missed_polls = 0;
         record.answered = 1;
-        const int rows = p.monitorList.GetItemCount(kStateAny);
+        const int rows = p.lists.monitorList.GetItemCount(kStateAny);
         if (FindMonitorByAddress(p, TextOf(record.ip_text), rows).found) {
             p.ui.Notice(kLoadDuplicateIp, "Warning", Icon::Warning);
             continue;
@@ -159,7 +160,7 @@ void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records) {
             p.ui.Notice(kMonitorListFull, "Error", Icon::Error);
             return;
         }
-        p.monitor[static_cast<size_t>(rows)] = record;
+        p.lists.monitor[static_cast<size_t>(rows)] = record;
         DrawMonitorRow(p, rows);
     }
 }

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "app/Program.h"
-#include "app/Ui.h"
-#include "config/Validation.h"
+#include "base/AddressText.h"
+#include "base/Ui.h"
 
 namespace pm {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/Settings.h"
+#include "base/Settings.h"
 
 namespace pm {
 

@@ -1,8 +1,8 @@
 #include "upgrade/ConfirmUpgrade.h"
 
 #include "app/Program.h"
+#include "base/WireConstants.h"
 #include "inventory/DeviceRecord.h"
-#include "protocol/ProtocolConstants.h"
 #include "upgrade/UpgradePackets.h"
 
 namespace pm {
@@ -12,7 +12,7 @@ namespace {
 // has chosen another device since; then the switch is looked up by its MAC in that list.
 const DeviceRecord* TargetRecord(const Program& p) {
     const bool monitor = p.selection.list == ListKind::Monitor;
-    const DeviceTable& table = monitor ? p.monitor : p.discovery;
+    const DeviceTable& table = monitor ? p.lists.monitor : p.lists.discovery;
     const int index = p.selection.index;
     const DeviceRecord* named = index >= 0 && index < static_cast<int>(kTableSize)
                                     ? &table[static_cast<size_t>(index)]
@@ -37,8 +37,8 @@ int SearchRounds(const Program& p) {
 
 void SearchRound(Program& p) {
     p.upgrade.searchCount += 1;
-    p.discoveryList.DeleteItems(kStateAny);
-    p.discovery.fill(DeviceRecord{});
+    p.lists.discoveryList.DeleteItems(kStateAny);
+    p.lists.discovery.fill(DeviceRecord{});
     uint8_t request[kHeaderSize];
     const size_t length = BuildDiscoverRequest(request, p.settings.header_id);
     p.net.SendBroadcast(request, length);

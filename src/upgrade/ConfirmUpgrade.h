@@ -3,7 +3,7 @@
 // discover requests every 2 s until it answers or 60 rounds have passed.
 #include <cstdint>
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 namespace pm {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/Program.h"
-#include "config/Validation.h"
+#include "base/AddressText.h"
 #include "storage/EventLog.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/UpgradePackets.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 #include "upgrade/TransferState.h"
 
 namespace pm {

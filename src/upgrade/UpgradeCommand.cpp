@@ -10,7 +10,8 @@ const DeviceRecord* SelectedRecord(const Program& p) {
     const int index = p.selection.index;
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return nullptr;
-    const DeviceTable& table = p.selection.list == ListKind::Monitor ? p.monitor : p.discovery;
+    const DeviceTable& table =
+        p.selection.list == ListKind::Monitor ? p.lists.monitor : p.lists.discovery;
     return &table[static_cast<size_t>(index)];
 }
 
@@ -29,7 +30,7 @@ int UpgradeCommand(Program& p, const std::function<void()>& openForm) {
         return -1;
 
     const bool monitor = p.selection.list == ListKind::Monitor;
-    const DeviceTable& table = monitor ? p.monitor : p.discovery;
+    const DeviceTable& table = monitor ? p.lists.monitor : p.lists.discovery;
     const int used = monitor ? p.selection.monitorCount : p.selection.discoveryCount;
     int occurrences = 0;
     for (int i = 0; i < used && i < static_cast<int>(kTableSize); ++i)

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 
 namespace pm {
 namespace {

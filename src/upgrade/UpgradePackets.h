@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/Settings.h"  // kTftpServerPort
+#include "base/WireConstants.h"
 
 namespace pm {
 
@@ -20,8 +20,6 @@ constexpr size_t kTftpErrorTextMax = 99;
 // Block numbers are 16 bits and never wrap, so an image must stay below 65535 blocks.
 constexpr uint64_t kMaxImageSize = 65535ull * kTftpBlockSize;  // 33,553,920: refused
 constexpr size_t kTriggerBuffer = 40 + 4 + 20;
-
-enum class TftpOpcode : uint16_t { WriteRequest = 2, Data = 3, Ack = 4, Error = 5 };
 
 // The trigger: the 40-byte header (command 10) and, unless password is empty (a loader), the
 // password field. Returns the length, or 0 when it does not fit out.

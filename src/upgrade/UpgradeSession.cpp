@@ -1,7 +1,7 @@
 #include "upgrade/UpgradeSession.h"
 
+#include "base/WireConstants.h"
 #include "config/Validation.h"
-#include "protocol/ProtocolConstants.h"
 #include "upgrade/ConfirmUpgrade.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/UpgradeCommand.h"

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/EventLoop.h"
 #include "app/Program.h"
+#include "base/EventLoop.h"
 #include "upgrade/TftpTransfer.h"
 
 namespace pm {

@@ -10,9 +10,9 @@
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
 #include "app/SocketEvents.h"
+#include "base/WireConstants.h"
 #include "config/SetRequest.h"
 #include "inventory/MonitorPolling.h"
-#include "protocol/ProtocolConstants.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/MonitorFile.h"
 #include "storage/SettingsFile.h"
@@ -63,8 +63,8 @@ TEST_F(MainWindowLogic, ResolveSelectionCodesAndMessages) {
         {{}, {2}, kSelectionMonitor, nullptr},
     };
     for (const auto& c : cases) {
-        Select(p.discoveryList, c.discovery);
-        Select(p.monitorList, c.monitor);
+        Select(p.lists.discoveryList, c.discovery);
+        Select(p.lists.monitorList, c.monitor);
         EXPECT_EQ(ResolveSelection(p), c.code);
         t.ui.Clear();
         EXPECT_EQ(SelectOneDevice(p), c.message == nullptr);
@@ -79,8 +79,8 @@ TEST_F(MainWindowLogic, ResolveSelectionCodesAndMessages) {
 }
 
 TEST_F(MainWindowLogic, SelectionContextFindsTheDeviceByItsKeyNotItsRow) {
-    p.monitorList.SortRows(kMonIp, false, false);  // rows now 22, 21, 20
-    Select(p.monitorList, {0});
+    p.lists.monitorList.SortRows(kMonIp, false, false);  // rows now 22, 21, 20
+    Select(p.lists.monitorList, {0});
     ASSERT_EQ(ResolveSelection(p), kSelectionMonitor);
     EXPECT_EQ(p.selection.list, ListKind::Monitor);
     EXPECT_EQ(p.selection.index, 2);
@@ -88,42 +88,42 @@ TEST_F(MainWindowLogic, SelectionContextFindsTheDeviceByItsKeyNotItsRow) {
     EXPECT_EQ(p.selection.monitorCount, 3);
     EXPECT_EQ(p.selection.discoveryCount, 3);
 
-    p.discoveryList.SortRows(kDiscMac, false, false);
-    Select(p.discoveryList, {0});
+    p.lists.discoveryList.SortRows(kDiscMac, false, false);
+    Select(p.lists.discoveryList, {0});
     ASSERT_EQ(ResolveSelection(p), kSelectionDiscovery);
     EXPECT_EQ(p.selection.list, ListKind::Discovery);
     EXPECT_EQ(p.selection.index, 2);
 }
 
 TEST_F(MainWindowLogic, RevisionSixMonitorDeviceIsPaintedRedWhenResolved) {
-    p.monitor[1].revision = 6;
-    p.monitor[2].revision = 5;
+    p.lists.monitor[1].revision = 6;
+    p.lists.monitor[2].revision = 5;
     for (int row : {1, 2}) {
-        Select(p.discoveryList, {});
-        Select(p.monitorList, {row});
+        Select(p.lists.discoveryList, {});
+        Select(p.lists.monitorList, {row});
         ASSERT_EQ(ResolveSelection(p), kSelectionMonitor);
     }
-    EXPECT_EQ(p.monitorList.GetItemTextColor(1, kMonStatus), kWindowTextColor);
-    for (int c = kMonIp; c < p.monitorList.GetColumnCount(); ++c) {
-        EXPECT_EQ(p.monitorList.GetItemTextColor(1, c), kPureRed) << c;
-        EXPECT_EQ(p.monitorList.GetItemTextColor(2, c), kWindowTextColor) << c;
+    EXPECT_EQ(p.lists.monitorList.GetItemTextColor(1, kMonStatus), kWindowTextColor);
+    for (int c = kMonIp; c < p.lists.monitorList.GetColumnCount(); ++c) {
+        EXPECT_EQ(p.lists.monitorList.GetItemTextColor(1, c), kPureRed) << c;
+        EXPECT_EQ(p.lists.monitorList.GetItemTextColor(2, c), kWindowTextColor) << c;
     }
 }
 
 TEST_F(MainWindowLogic, PasswordChangeRefusesALoader) {
-    p.discovery[1].loader = kLoaderMarker;
-    Select(p.discoveryList, {1});
+    p.lists.discovery[1].loader = kLoaderMarker;
+    Select(p.lists.discoveryList, {1});
     EXPECT_FALSE(SelectDeviceForPasswordChange(p));
     EXPECT_EQ(t.ui.Texts(),
               std::vector<std::string>{"Agent is in loader mode, it can't change password"});
     t.ui.Clear();
-    Select(p.discoveryList, {0});
+    Select(p.lists.discoveryList, {0});
     EXPECT_TRUE(SelectDeviceForPasswordChange(p));
     EXPECT_TRUE(t.ui.messages.empty());
 }
 
 TEST_F(MainWindowLogic, OpenDeviceWebChecksInOrder) {
-    p.monitor[2].loader = kLoaderMarker;
+    p.lists.monitor[2].loader = kLoaderMarker;
     struct Case {
         std::initializer_list<int> discovery, monitor;
         WebRequest from;
@@ -138,8 +138,8 @@ TEST_F(MainWindowLogic, OpenDeviceWebChecksInOrder) {
         {{}, {1}, WebRequest::Button, nullptr},
     };
     for (const auto& c : cases) {
-        Select(p.discoveryList, c.discovery);
-        Select(p.monitorList, c.monitor);
+        Select(p.lists.discoveryList, c.discovery);
+        Select(p.lists.monitorList, c.monitor);
         t.ui.Clear();
         OpenDeviceWeb(p, c.from);
         if (c.message) {
@@ -164,29 +164,29 @@ TEST_F(MainWindowLogic, DhcpRefreshIsEnabledForOneDhcpDeviceOfRevisionThreeOrLat
     };
     for (const Case c : {Case{1, 3, true}, Case{1, 6, true}, Case{1, 2, false}, Case{0, 3, false},
                          Case{2, 4, false}, Case{3, 4, false}}) {
-        p.monitor[1].ip_mode = c.mode;
-        p.monitor[1].revision = c.revision;
-        p.discovery[1].ip_mode = c.mode;
-        p.discovery[1].revision = c.revision;
-        Select(p.monitorList, {1});
-        Select(p.discoveryList, {1});
+        p.lists.monitor[1].ip_mode = c.mode;
+        p.lists.monitor[1].revision = c.revision;
+        p.lists.discovery[1].ip_mode = c.mode;
+        p.lists.discovery[1].revision = c.revision;
+        Select(p.lists.monitorList, {1});
+        Select(p.lists.discoveryList, {1});
         EXPECT_EQ(DhcpRefreshEnabling(p, ListKind::Monitor), std::optional<bool>(c.enabled));
         EXPECT_EQ(DhcpRefreshEnabling(p, ListKind::Discovery), std::optional<bool>(c.enabled));
     }
-    Select(p.monitorList, {0, 1});
-    Select(p.discoveryList, {});
+    Select(p.lists.monitorList, {0, 1});
+    Select(p.lists.discoveryList, {});
     EXPECT_EQ(DhcpRefreshEnabling(p, ListKind::Monitor), std::nullopt);
     EXPECT_EQ(DhcpRefreshEnabling(p, ListKind::Discovery), std::nullopt);
 }
 
 TEST_F(MainWindowLogic, TheListsShareOneSelection) {
-    Select(p.monitorList, {0, 2});
-    Select(p.discoveryList, {1});
+    Select(p.lists.monitorList, {0, 2});
+    Select(p.lists.discoveryList, {1});
     OnListItemChanged(p, ListKind::Discovery);
-    EXPECT_EQ(p.monitorList.SelectedRows(), std::vector<int>{2});  // the first selected goes
-    Select(p.discoveryList, {0, 1});
+    EXPECT_EQ(p.lists.monitorList.SelectedRows(), std::vector<int>{2});  // the first selected goes
+    Select(p.lists.discoveryList, {0, 1});
     OnListItemChanged(p, ListKind::Monitor);
-    EXPECT_TRUE(p.discoveryList.SelectedRows().empty());
+    EXPECT_TRUE(p.lists.discoveryList.SelectedRows().empty());
 }
 
 class StartUp : public ::testing::Test {
@@ -216,17 +216,17 @@ TEST_F(StartUp, BuildsTheListsRestoresTheMonitorListAndArmsTheTimers) {
         SaveMonitorList(before.program, MonitorFilePath(p.configFolder));
     }
     p.pending.address = 5;
-    p.discovery[4] = MakeDevice("10.9.9.9", 99);
+    p.lists.discovery[4] = MakeDevice("10.9.9.9", 99);
 
     int rowsWhenTransportStarted = -1;
     const StartupOutcome out = StartMainWindow(
-        p, [&] { rowsWhenTransportStarted = p.monitorList.GetItemCount(kStateAny); });
+        p, [&] { rowsWhenTransportStarted = p.lists.monitorList.GetItemCount(kStateAny); });
     EXPECT_TRUE(t.ui.messages.empty());
     EXPECT_EQ(rowsWhenTransportStarted, 1);
     EXPECT_EQ(p.settings.refresh_time, 60);
-    EXPECT_EQ(p.discoveryList.GetColumnCount(), 10);
-    EXPECT_EQ(p.monitorList.GetColumnCount(), 11);
-    EXPECT_EQ(p.discovery[4], DeviceRecord{});
+    EXPECT_EQ(p.lists.discoveryList.GetColumnCount(), 10);
+    EXPECT_EQ(p.lists.monitorList.GetColumnCount(), 11);
+    EXPECT_EQ(p.lists.discovery[4], DeviceRecord{});
     EXPECT_EQ(p.pending.address, 0u);
     EXPECT_TRUE(out.groupIntervalItem);
     EXPECT_EQ(out.checkedRefreshItem, ids::kRefresh1min);
@@ -260,8 +260,8 @@ TEST_F(StartUp, FeatureOffDropsGroupIntervalAndTimerThreeNeedsAPeriod) {
     const StartupOutcome out = StartMainWindow(p, nullptr);
     EXPECT_FALSE(out.groupIntervalItem);
     EXPECT_EQ(out.checkedRefreshItem, 0);
-    EXPECT_EQ(p.discoveryList.GetColumnCount(), 9);
-    EXPECT_EQ(p.monitorList.GetColumnCount(), 10);
+    EXPECT_EQ(p.lists.discoveryList.GetColumnCount(), 9);
+    EXPECT_EQ(p.lists.monitorList.GetColumnCount(), 10);
     EXPECT_FALSE(t.loop.TimerRunning(p.GroupReportTimer()));
 }
 
@@ -271,7 +271,7 @@ TEST_F(StartUp, UnreadableSettingsAreReportedAndStartUpGoesOn) {
     ASSERT_FALSE(t.ui.messages.empty());
     EXPECT_EQ(t.ui.messages.back(), (test::Message{"It will cause the application fail\n ", "Error",
                                                    Icon::Error, Owner::MainWindow}));
-    EXPECT_EQ(p.monitorList.GetColumnCount(), 11);  // TestProgram's feature setting stays
+    EXPECT_EQ(p.lists.monitorList.GetColumnCount(), 11);  // TestProgram's feature setting stays
     EXPECT_TRUE(t.loop.TimerRunning(p.RefreshTimer()));
     (void)out;
 }
@@ -305,16 +305,16 @@ TEST(SocketEvents, DeviceEventsAreReadAndMergedTftpEventsAreNot) {
         t.net.inbox.clear();
     }
     OnDeviceSocketEvent(p, 33275);  // nothing waiting: the failed read is ignored
-    EXPECT_EQ(p.discoveryList.GetItemCount(kStateAny), 0);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(kStateAny), 0);
 
     for (int id : {33273, 33274, 33275, 33367}) {
         t.net.inbox.push_back(reply);
         OnDeviceSocketEvent(p, id);
         EXPECT_TRUE(t.net.inbox.empty()) << id;
     }
-    ASSERT_EQ(p.discoveryList.GetItemCount(kStateAny), 1);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscMac), "001122334455");
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscIp), "10.1.0.77");
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(kStateAny), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscMac), "001122334455");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscIp), "10.1.0.77");
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ void BM_DiscoveryReplyLastOf256(benchmark::State& state) {
         const auto& r = replies[n++ & 1];
         HandleDatagram(f.p, r.data(), r.size(), ip);
     }
-    if (f.p.discoveryList.GetItemCount() != 256)
+    if (f.p.lists.discoveryList.GetItemCount() != 256)
         state.SkipWithError("lists changed");
 }
 BENCHMARK(BM_DiscoveryReplyLastOf256);
@@ -78,7 +78,7 @@ void BM_MonitorReplyLastOf256(benchmark::State& state) {
         const auto& r = replies[n++ & 1];
         HandleDatagram(f.p, r.data(), r.size(), ip);
     }
-    if (f.p.monitorList.GetItemCount() != 256)
+    if (f.p.lists.monitorList.GetItemCount() != 256)
         state.SkipWithError("lists changed");
 }
 BENCHMARK(BM_MonitorReplyLastOf256);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Bytes.h"
 #include "config/Validation.h"
-#include "protocol/Bytes.h"
 
 namespace pm::test {
 

@@ -59,7 +59,7 @@ class ConfigurationSetTest : public ::testing::Test {
         p.selection = {index, list, monitorCount, discoveryCount};
     }
     void AddMonitored(const char* address) {
-        auto& e = p.monitor[static_cast<size_t>(monitorCount++)];
+        auto& e = p.lists.monitor[static_cast<size_t>(monitorCount++)];
         SetText(e.ip_text, address);
         e.ip = Ip(address);
         e.answered = 1;
@@ -77,17 +77,17 @@ class ConfigurationSetTest : public ::testing::Test {
 };
 
 TEST_F(ConfigurationSetTest, RevisionOneSwitchGetsTheSevenDefaultFieldsInOrder) {
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     discoveryCount = 1;
     AddMonitored("10.0.0.5");
     Select(ListKind::Discovery, 0);
     p.sequence = 0x1234;
 
-    const auto view = OpenConfigurationForm(p.discovery[0], p.settings);
+    const auto view = OpenConfigurationForm(p.lists.discovery[0], p.settings);
     EXPECT_FALSE(view.staticEnabled || view.dhcpEnabled || view.bootpEnabled);
     EXPECT_EQ(view.selected, IpModeChoice::None);
 
-    ASSERT_TRUE(SetConfiguration(p, InputFor(p.discovery[0], p.settings)));
+    ASSERT_TRUE(SetConfiguration(p, InputFor(p.lists.discovery[0], p.settings)));
     EXPECT_TRUE(t.ui.messages.empty());
 
     ASSERT_EQ(t.net.sent.size(), 2u);
@@ -124,8 +124,8 @@ TEST_F(ConfigurationSetTest, RevisionOneSwitchGetsTheSevenDefaultFieldsInOrder) 
     EXPECT_EQ(p.pending.address, Ip("192.168.1.10"));
     EXPECT_EQ(p.sequence, 0x1234);  // only a matching reply advances it
     // A broadcast set polls every monitored switch first.
-    EXPECT_EQ(p.monitor[0].answered, 0);
-    EXPECT_EQ(p.monitor[0].missed_polls, 0);
+    EXPECT_EQ(p.lists.monitor[0].answered, 0);
+    EXPECT_EQ(p.lists.monitor[0].missed_polls, 0);
 }
 
 TEST_F(ConfigurationSetTest, StaticToDhcpSendsZeroAddressesAndModeOneWithoutCheckingThem) {
@@ -133,7 +133,7 @@ TEST_F(ConfigurationSetTest, StaticToDhcpSendsZeroAddressesAndModeOneWithoutChec
     d.capabilities[0] = 0x3FF;
     d.revision = 2;
     d.ip_mode = kIpModeStatic;
-    p.discovery[0] = d;
+    p.lists.discovery[0] = d;
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
 
@@ -159,7 +159,7 @@ TEST_F(ConfigurationSetTest, DhcpToStaticSendsTheTypedAddresses) {
     DeviceRecord d = RevisionOneSwitch();
     d.capabilities[0] = 0x3FF;
     d.ip_mode = kIpModeDhcp;
-    p.discovery[0] = d;
+    p.lists.discovery[0] = d;
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
 
@@ -179,10 +179,10 @@ TEST_F(ConfigurationSetTest, DhcpToStaticSendsTheTypedAddresses) {
 }
 
 TEST_F(ConfigurationSetTest, EmptyNameAndLocationAreSentAsOneBlank) {
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
-    auto in = InputFor(p.discovery[0], p.settings);
+    auto in = InputFor(p.lists.discovery[0], p.settings);
     in.systemName.clear();
     in.location.clear();
     ASSERT_TRUE(SetConfiguration(p, in));
@@ -193,10 +193,10 @@ TEST_F(ConfigurationSetTest, EmptyNameAndLocationAreSentAsOneBlank) {
 }
 
 TEST_F(ConfigurationSetTest, NamesAtTheRecordWidthsAreSentWhole) {
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
-    auto in = InputFor(p.discovery[0], p.settings);
+    auto in = InputFor(p.lists.discovery[0], p.settings);
     in.systemName = std::string(20, 'n');
     in.location = std::string(30, 'l');
     ASSERT_TRUE(SetConfiguration(p, in));
@@ -209,7 +209,7 @@ TEST_F(ConfigurationSetTest, LoaderGetsCommand14AndAnEmptyPassword) {
     DeviceRecord d = RevisionOneSwitch();
     d.loader = 100;
     d.group_interval = 300;
-    p.monitor[0] = d;
+    p.lists.monitor[0] = d;
     monitorCount = 1;
     Select(ListKind::Monitor, 0);
 
@@ -237,7 +237,7 @@ TEST_F(ConfigurationSetTest, MonitoredSwitchIsSetByUnicastToItsCurrentAddress) {
     DeviceRecord d = RevisionOneSwitch();
     d.answered = 0;
     d.missed_polls = 1;
-    p.monitor[1] = d;
+    p.lists.monitor[1] = d;
     monitorCount = 2;
     AddMonitored("10.0.0.6");
     Select(ListKind::Monitor, 1);
@@ -252,16 +252,16 @@ TEST_F(ConfigurationSetTest, MonitoredSwitchIsSetByUnicastToItsCurrentAddress) {
     EXPECT_EQ(ReadSetPacket(sent[0].bytes).command, 7);
     EXPECT_EQ(p.pending.address, Ip("192.168.1.20"));
     // Only the target takes a poll step.
-    EXPECT_EQ(p.monitor[1].missed_polls, 2);
-    EXPECT_EQ(p.monitor[0].answered, 1);
-    EXPECT_EQ(p.monitor[2].answered, 1);
+    EXPECT_EQ(p.lists.monitor[1].missed_polls, 2);
+    EXPECT_EQ(p.lists.monitor[0].answered, 1);
+    EXPECT_EQ(p.lists.monitor[2].answered, 1);
 }
 
 TEST_F(ConfigurationSetTest, GroupIntervalFieldFollowsTheFormAndTheFeature) {
     DeviceRecord d = RevisionOneSwitch();
     d.capabilities[0] = 0x1FF | 0x200000;
     d.group_interval = 300;
-    p.discovery[0] = d;
+    p.lists.discovery[0] = d;
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
 
@@ -297,7 +297,7 @@ TEST_F(ConfigurationSetTest, ThreeWayModeDeviceGetsFieldTenForBootp) {
     DeviceRecord d = RevisionOneSwitch();
     d.capabilities[1] = 0x1;  // three-way mode, no type 10 bit
     d.ip_mode = kIpModeStatic;
-    p.discovery[0] = d;
+    p.lists.discovery[0] = d;
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
     auto in = InputFor(d, p.settings);
@@ -318,7 +318,7 @@ struct BadInput {
 
 TEST_F(ConfigurationSetTest, EachCheckRefusesWithItsMessageAndSendsNothing) {
     AddMonitored("192.168.1.77");
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     discoveryCount = 1;
     Select(ListKind::Discovery, 0);
     const std::string kMask = "Invalid subnet mask.";
@@ -411,7 +411,7 @@ TEST_F(ConfigurationSetTest, EachCheckRefusesWithItsMessageAndSendsNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         t.ui.Clear();
-        auto in = InputFor(p.discovery[0], p.settings);
+        auto in = InputFor(p.lists.discovery[0], p.settings);
         c.change(in);
         EXPECT_FALSE(SetConfiguration(p, in));
         ASSERT_EQ(t.ui.messages.size(), 1u);
@@ -422,10 +422,10 @@ TEST_F(ConfigurationSetTest, EachCheckRefusesWithItsMessageAndSendsNothing) {
 }
 
 TEST_F(ConfigurationSetTest, AcceptsWhatTheChecksAllow) {
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     DeviceRecord other = RevisionOneSwitch();
     other.ip = Ip("192.168.1.30");
-    p.discovery[1] = other;
+    p.lists.discovery[1] = other;
     discoveryCount = 2;
     Select(ListKind::Discovery, 0);
     const std::vector<std::pair<const char*, std::function<void(ConfigurationInput&)>>> cases = {
@@ -443,7 +443,7 @@ TEST_F(ConfigurationSetTest, AcceptsWhatTheChecksAllow) {
     for (const auto& [name, change] : cases) {
         SCOPED_TRACE(name);
         t.ui.Clear();
-        auto in = InputFor(p.discovery[0], p.settings);
+        auto in = InputFor(p.lists.discovery[0], p.settings);
         change(in);
         EXPECT_TRUE(SetConfiguration(p, in));
         EXPECT_TRUE(t.ui.messages.empty());
@@ -452,18 +452,18 @@ TEST_F(ConfigurationSetTest, AcceptsWhatTheChecksAllow) {
 
 TEST_F(ConfigurationSetTest, MonitoredSwitchChecksBothTablesButNotItself) {
     AddMonitored("192.168.1.50");
-    p.monitor[1] = RevisionOneSwitch();
+    p.lists.monitor[1] = RevisionOneSwitch();
     monitorCount = 2;
     DeviceRecord found = RevisionOneSwitch();
     found.ip = Ip("192.168.1.60");
-    p.discovery[0] = found;
+    p.lists.discovery[0] = found;
     discoveryCount = 1;
     // Beyond the counts taken when the form opened: not searched.
-    p.discovery[1] = found;
-    p.discovery[1].ip = Ip("192.168.1.70");
+    p.lists.discovery[1] = found;
+    p.lists.discovery[1].ip = Ip("192.168.1.70");
     Select(ListKind::Monitor, 1);
 
-    auto in = InputFor(p.monitor[1], p.settings);
+    auto in = InputFor(p.lists.monitor[1], p.settings);
     for (const char* taken : {"192.168.1.50", "192.168.1.60"}) {
         t.ui.Clear();
         in.ip = Ip(taken);
@@ -479,9 +479,9 @@ TEST_F(ConfigurationSetTest, MonitoredSwitchChecksBothTablesButNotItself) {
 }
 
 TEST_F(ConfigurationSetTest, SendFailuresAreReportedWithoutOwnerAndTheFormCloses) {
-    p.discovery[0] = RevisionOneSwitch();
+    p.lists.discovery[0] = RevisionOneSwitch();
     discoveryCount = 1;
-    p.monitor[0] = RevisionOneSwitch();
+    p.lists.monitor[0] = RevisionOneSwitch();
     monitorCount = 1;
 
     struct Case {

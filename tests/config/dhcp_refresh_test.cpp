@@ -22,8 +22,8 @@ class DhcpRefreshTest : public ::testing::Test {
         d.ip_mode = 0;
         d.group_interval = -1;
         d.revision = 3;
-        p.discovery[0] = d;
-        p.monitor[0] = d;
+        p.lists.discovery[0] = d;
+        p.lists.monitor[0] = d;
         p.selection = {0, ListKind::Discovery, 1, 1};
         p.sequence = 0x0102;
     }
@@ -87,7 +87,7 @@ TEST_F(DhcpRefreshTest, FieldVariants) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         t.net.sent.clear();
-        auto& d = p.discovery[0];
+        auto& d = p.lists.discovery[0];
         d.ip_mode = c.mode;
         d.revision = c.revision;
         d.capabilities[0] = c.word0;
@@ -107,8 +107,8 @@ TEST_F(DhcpRefreshTest, FieldVariants) {
 }
 
 TEST_F(DhcpRefreshTest, RevisionOneSendsAOneByteMode) {
-    p.discovery[0].revision = 1;
-    p.discovery[0].ip_mode = 1;
+    p.lists.discovery[0].revision = 1;
+    p.lists.discovery[0].ip_mode = 1;
     RefreshDhcp(p, "pw");
     const SetPacket r = Broadcast();
     ASSERT_NE(r.Find(10), nullptr);
@@ -125,7 +125,7 @@ TEST_F(DhcpRefreshTest, MonitoredSwitchByUnicastAndItsFailure) {
     EXPECT_EQ(t.net.sent[0].kind, SendKind::ToDevice);
     EXPECT_EQ(t.net.sent[0].address, *ParseAddress("10.1.2.3"));
     EXPECT_EQ(ReadSetPacket(t.net.sent[0].bytes).command, 7);
-    EXPECT_EQ(p.monitor[0].missed_polls, 1);
+    EXPECT_EQ(p.lists.monitor[0].missed_polls, 1);
 
     t.net.failKinds = {SendKind::ToDevice};
     RefreshDhcp(p, "pw");

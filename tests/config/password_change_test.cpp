@@ -16,8 +16,8 @@ class PasswordChangeTest : public ::testing::Test {
         d.ip = *ParseAddress("192.168.1.10");
         d.capabilities[0] = 0x1FF;
         d.answered = 1;
-        p.discovery[0] = d;
-        p.monitor[0] = d;
+        p.lists.discovery[0] = d;
+        p.lists.monitor[0] = d;
         p.sequence = 77;
     }
     void Select(ListKind list) { p.selection = {0, list, 1, 1}; }
@@ -49,7 +49,7 @@ TEST_F(PasswordChangeTest, SendsOriginalThenNewPassword) {
 
     EXPECT_STREQ(p.pending.mac_text, "0012ab34cdef");
     EXPECT_EQ(p.pending.address, 0u);  // a password change records no address
-    EXPECT_EQ(p.monitor[0].answered, 0);
+    EXPECT_EQ(p.lists.monitor[0].answered, 0);
 }
 
 TEST_F(PasswordChangeTest, MonitoredSwitchByUnicastWithItsOwnMessage) {
@@ -57,7 +57,7 @@ TEST_F(PasswordChangeTest, MonitoredSwitchByUnicastWithItsOwnMessage) {
     ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
     ASSERT_EQ(t.net.sent.size(), 1u);
     EXPECT_EQ(t.net.sent[0].kind, SendKind::ToDevice);
-    EXPECT_EQ(t.net.sent[0].address, p.monitor[0].ip);
+    EXPECT_EQ(t.net.sent[0].address, p.lists.monitor[0].ip);
     EXPECT_EQ(ReadSetPacket(t.net.sent[0].bytes).command, 7);
 
     t.net.failKinds = {SendKind::ToDevice};
@@ -74,14 +74,14 @@ TEST_F(PasswordChangeTest, MonitoredSwitchByUnicastWithItsOwnMessage) {
 }
 
 TEST_F(PasswordChangeTest, LoaderStillGetsCommandSevenNotFourteen) {
-    p.monitor[0].loader = 100;
+    p.lists.monitor[0].loader = 100;
     Select(ListKind::Monitor);
     ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
     EXPECT_EQ(ReadSetPacket(t.net.sent.at(0).bytes).command, 7);
 }
 
 TEST_F(PasswordChangeTest, SwitchWithoutPasswordFieldsGetsTheHeaderAlone) {
-    p.discovery[0].capabilities[0] = 0x7F;
+    p.lists.discovery[0].capabilities[0] = 0x7F;
     Select(ListKind::Discovery);
     ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
     EXPECT_EQ(t.net.sent.at(0).bytes.size(), 40u);

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "inventory/ProductName.h"
+
 namespace pm::test {
 namespace {
 

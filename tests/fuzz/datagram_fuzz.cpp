@@ -34,8 +34,8 @@ struct Fixture {
         test::MakeColumns(p);
         for (uint8_t i = 1; i <= 3; ++i)
             test::AddMonitored(p, test::MakeDevice(i, Ip(10, 0, 0, i)));
-        p.monitor[2].status_mark = 1;
-        p.monitor[1].loader = kLoaderMarker;
+        p.lists.monitor[2].status_mark = 1;
+        p.lists.monitor[1].loader = kLoaderMarker;
         const int discovered = fullDiscovery ? 256 : 3;
         for (int i = 0; i < discovered; ++i)
             test::AddDiscovered(p, test::MakeDevice(static_cast<uint8_t>(i),
@@ -122,11 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t sender = Ip(10, 0, 0, static_cast<uint8_t>(size % 5));
     HandleDatagram(f.p, data, size, sender);
     HandleDatagram(f.p, data, size, sender);  // the same reply again finds its entry
-    if (f.p.discoveryList.GetItemCount() > 256 || f.p.monitorList.GetItemCount() > 256)
+    if (f.p.lists.discoveryList.GetItemCount() > 256 || f.p.lists.monitorList.GetItemCount() > 256)
         __builtin_trap();
-    for (const auto& r : f.p.discovery)
+    for (const auto& r : f.p.lists.discovery)
         CheckRecord(r);
-    for (const auto& r : f.p.monitor)
+    for (const auto& r : f.p.lists.monitor)
         CheckRecord(r);
     CheckRecord(f.p.staging);
     return 0;

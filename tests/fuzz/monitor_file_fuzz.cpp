@@ -40,8 +40,8 @@ extern "C" size_t PortmesaFuzzSeed(size_t index, std::vector<uint8_t>& out) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto& t = Fixture();
     pm::Program& p = t.program;
-    p.monitorList.DeleteItems(pm::kStateAny);
-    p.monitor.fill(pm::DeviceRecord{});
+    p.lists.monitorList.DeleteItems(pm::kStateAny);
+    p.lists.monitor.fill(pm::DeviceRecord{});
     t.ui.Clear();
     pm::test::AddMonitored(p, pm::test::MakeDevice("10.1.0.20", 20));
 
@@ -52,12 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     pm::AddLoadedRecords(p, std::move(*records));
 
-    const int rows = p.monitorList.GetItemCount(pm::kStateAny);
+    const int rows = p.lists.monitorList.GetItemCount(pm::kStateAny);
     if (rows > static_cast<int>(pm::kTableSize))
         std::abort();
     std::set<std::string> addresses;
     for (int r = 0; r < rows; ++r)
-        if (!addresses.insert(std::string(pm::TextOf(p.monitor[static_cast<size_t>(r)].ip_text)))
+        if (!addresses
+                 .insert(std::string(pm::TextOf(p.lists.monitor[static_cast<size_t>(r)].ip_text)))
                  .second)
             std::abort();
     return 0;

@@ -44,30 +44,31 @@ class MonitorCommandsTest : public ::testing::Test {
 
 TEST_F(MonitorCommandsTest, AddsSelectedRowsInOrderAndCompactsTheRest) {
     Discovered({1, 2, 3, 4, 5});
-    Select(p.discoveryList, {0, 2, 4});
+    Select(p.lists.discoveryList, {0, 2, 4});
     AddSelectedToMonitor(p);
     EXPECT_TRUE(t.ui.messages.empty());
-    EXPECT_EQ(Column(p.monitorList, kMonIp),
+    EXPECT_EQ(Column(p.lists.monitorList, kMonIp),
               (std::vector<std::string>{"10.0.0.1", "10.0.0.3", "10.0.0.5"}));
-    EXPECT_EQ(EntryAddresses(p.monitor, 3), Column(p.monitorList, kMonIp));
-    EXPECT_EQ(p.monitor[1].status_mark, -1);
-    EXPECT_EQ(Column(p.discoveryList, kDiscIp), (std::vector<std::string>{"10.0.0.2", "10.0.0.4"}));
-    EXPECT_EQ(EntryAddresses(p.discovery, 2), Column(p.discoveryList, kDiscIp));
-    EXPECT_EQ(p.discovery[2], DeviceRecord{});
-    EXPECT_EQ(p.discovery[4], DeviceRecord{});
+    EXPECT_EQ(EntryAddresses(p.lists.monitor, 3), Column(p.lists.monitorList, kMonIp));
+    EXPECT_EQ(p.lists.monitor[1].status_mark, -1);
+    EXPECT_EQ(Column(p.lists.discoveryList, kDiscIp),
+              (std::vector<std::string>{"10.0.0.2", "10.0.0.4"}));
+    EXPECT_EQ(EntryAddresses(p.lists.discovery, 2), Column(p.lists.discoveryList, kDiscIp));
+    EXPECT_EQ(p.lists.discovery[2], DeviceRecord{});
+    EXPECT_EQ(p.lists.discovery[4], DeviceRecord{});
 }
 
 TEST_F(MonitorCommandsTest, DuplicateAddressesAreRefused) {
     Discovered({1, 2, 3});
-    p.discovery[1].ip = p.discovery[0].ip;  // two devices answering with one address
+    p.lists.discovery[1].ip = p.lists.discovery[0].ip;  // two devices answering with one address
     test::AddMonitored(p, test::MakeDevice(9, Ip(10, 0, 0, 3)));
-    Select(p.discoveryList, {0, 1, 2});
+    Select(p.lists.discoveryList, {0, 1, 2});
     AddSelectedToMonitor(p);
     const test::Message dup{"Duplicate ip ", "Add fail", Icon::Error, Owner::MainWindow};
     EXPECT_EQ(t.ui.messages, (std::vector<test::Message>{dup, dup, dup}));
-    EXPECT_EQ(p.monitorList.GetItemCount(), 1);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 3);
-    EXPECT_EQ(EntryAddresses(p.discovery, 3),
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 3);
+    EXPECT_EQ(EntryAddresses(p.lists.discovery, 3),
               (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
 }
 
@@ -76,30 +77,31 @@ TEST_F(MonitorCommandsTest, AFullMonitorListTakesTheFirstAndRefusesTheSecond) {
         test::AddMonitored(
             p, test::MakeDevice(static_cast<uint8_t>(i), Ip(10, 1, 0, static_cast<uint8_t>(i)), 1));
     Discovered({1, 2});
-    Select(p.discoveryList, {0, 1});
+    Select(p.lists.discoveryList, {0, 1});
     AddSelectedToMonitor(p);
     EXPECT_EQ(t.ui.messages,
               (std::vector<test::Message>{
                   {"out of 256 device in monitor list", "Error", Icon::Error, Owner::MainWindow}}));
-    EXPECT_EQ(p.monitorList.GetItemCount(), 256);
-    EXPECT_EQ(TextOf(p.monitor[255].ip_text), "10.0.0.1");
-    EXPECT_EQ(Column(p.discoveryList, kDiscIp), std::vector<std::string>{"10.0.0.2"});
-    EXPECT_EQ(TextOf(p.discovery[0].ip_text), "10.0.0.2");
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(), 256);
+    EXPECT_EQ(TextOf(p.lists.monitor[255].ip_text), "10.0.0.1");
+    EXPECT_EQ(Column(p.lists.discoveryList, kDiscIp), std::vector<std::string>{"10.0.0.2"});
+    EXPECT_EQ(TextOf(p.lists.discovery[0].ip_text), "10.0.0.2");
 }
 
 TEST_F(MonitorCommandsTest, DoubleClickMovesExactlyOneDevice) {
     Discovered({1, 2, 3});
     AddOneToMonitor(p);
-    Select(p.discoveryList, {0, 2});
+    Select(p.lists.discoveryList, {0, 2});
     AddOneToMonitor(p);
-    EXPECT_EQ(p.monitorList.GetItemCount(), 0);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(), 0);
 
-    p.discoveryList.SetItemStates(2, kStateUnselected);
+    p.lists.discoveryList.SetItemStates(2, kStateUnselected);
     AddOneToMonitor(p);
-    EXPECT_EQ(Column(p.monitorList, kMonIp), std::vector<std::string>{"10.0.0.1"});
-    EXPECT_EQ(Column(p.discoveryList, kDiscIp), (std::vector<std::string>{"10.0.0.2", "10.0.0.3"}));
-    EXPECT_EQ(EntryAddresses(p.discovery, 2), Column(p.discoveryList, kDiscIp));
-    EXPECT_EQ(p.discovery[2], DeviceRecord{});
+    EXPECT_EQ(Column(p.lists.monitorList, kMonIp), std::vector<std::string>{"10.0.0.1"});
+    EXPECT_EQ(Column(p.lists.discoveryList, kDiscIp),
+              (std::vector<std::string>{"10.0.0.2", "10.0.0.3"}));
+    EXPECT_EQ(EntryAddresses(p.lists.discovery, 2), Column(p.lists.discoveryList, kDiscIp));
+    EXPECT_EQ(p.lists.discovery[2], DeviceRecord{});
 }
 
 TEST_F(MonitorCommandsTest, AddByAddress) {
@@ -114,11 +116,11 @@ TEST_F(MonitorCommandsTest, AddByAddress) {
         };
     };
     AddDeviceByAddress(p, [](DeviceRecord&) { return false; });
-    EXPECT_EQ(p.monitorList.GetItemCount(), 0);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(), 0);
 
     AddDeviceByAddress(p, form("10.9.9.9"));
-    EXPECT_EQ(Column(p.monitorList, kMonIp), std::vector<std::string>{"10.9.9.9"});
-    EXPECT_EQ(p.monitorList.GetItemImage(0), -1);
+    EXPECT_EQ(Column(p.lists.monitorList, kMonIp), std::vector<std::string>{"10.9.9.9"});
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(0), -1);
     EXPECT_TRUE(t.ui.messages.empty());
 
     for (const char* taken : {"10.0.0.5", "10.9.9.9"}) {
@@ -127,8 +129,8 @@ TEST_F(MonitorCommandsTest, AddByAddress) {
         EXPECT_EQ(t.ui.Texts(),
                   std::vector<std::string>{"Duplicate IP in monitor list or discovery list"})
             << taken;
-        EXPECT_EQ(p.monitorList.GetItemCount(), 1) << taken;
-        EXPECT_EQ(p.monitor[1], DeviceRecord{}) << taken;
+        EXPECT_EQ(p.lists.monitorList.GetItemCount(), 1) << taken;
+        EXPECT_EQ(p.lists.monitor[1], DeviceRecord{}) << taken;
     }
 
     for (int i = 1; i < 256; ++i)
@@ -144,7 +146,7 @@ TEST_F(MonitorCommandsTest, AddByAddress) {
 TEST_F(MonitorCommandsTest, DeletingRows2And5Of7KeepsTheOthersInOrder) {
     for (uint8_t i = 0; i < 7; ++i)
         test::AddMonitored(p, test::MakeDevice(i, Ip(10, 0, 0, i)));
-    Select(p.monitorList, {2, 5});
+    Select(p.lists.monitorList, {2, 5});
     t.ui.answers = {true};
     DeleteFromMonitor(p);
     ASSERT_EQ(t.ui.questions.size(), 1u);
@@ -152,9 +154,9 @@ TEST_F(MonitorCommandsTest, DeletingRows2And5Of7KeepsTheOthersInOrder) {
                                                 Icon::Warning, Owner::MainWindow}));
     const std::vector<std::string> kept = {"10.0.0.0", "10.0.0.1", "10.0.0.3", "10.0.0.4",
                                            "10.0.0.6"};
-    EXPECT_EQ(Column(p.monitorList, kMonIp), kept);
-    EXPECT_EQ(EntryAddresses(p.monitor, 5), kept);
-    EXPECT_EQ(p.monitor[5], DeviceRecord{});
+    EXPECT_EQ(Column(p.lists.monitorList, kMonIp), kept);
+    EXPECT_EQ(EntryAddresses(p.lists.monitor, 5), kept);
+    EXPECT_EQ(p.lists.monitor[5], DeviceRecord{});
 }
 
 TEST_F(MonitorCommandsTest, DeleteAsksFirstAndCancelChangesNothing) {
@@ -163,13 +165,13 @@ TEST_F(MonitorCommandsTest, DeleteAsksFirstAndCancelChangesNothing) {
 
     for (uint8_t i = 0; i < 3; ++i)
         test::AddMonitored(p, test::MakeDevice(i, Ip(10, 0, 0, i)));
-    const DeviceTable before = p.monitor;
-    Select(p.monitorList, {1});
+    const DeviceTable before = p.lists.monitor;
+    Select(p.lists.monitorList, {1});
     t.ui.answers = {false};
     DeleteFromMonitor(p);
     EXPECT_EQ(t.ui.questions.size(), 1u);
-    EXPECT_EQ(p.monitorList.GetItemCount(), 3);
-    EXPECT_TRUE(p.monitor == before);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(), 3);
+    EXPECT_TRUE(p.lists.monitor == before);
 }
 
 }  // namespace

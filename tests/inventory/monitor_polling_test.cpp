@@ -55,8 +55,8 @@ class PollingTest : public ::testing::Test {
 
     // The switch's bare reply (no fields), through the real receiver.
     void Reply(uint32_t address) {
-        for (int i = 0; i < p.monitorList.GetItemCount(kStateAny); ++i) {
-            const DeviceRecord& e = p.monitor[static_cast<size_t>(i)];
+        for (int i = 0; i < p.lists.monitorList.GetItemCount(kStateAny); ++i) {
+            const DeviceRecord& e = p.lists.monitor[static_cast<size_t>(i)];
             if (e.ip != address)
                 continue;
             ProtocolHeader h;
@@ -117,14 +117,14 @@ TEST_F(PollingTest, SilentSwitchIsMarkedAndLoggedAtEveryTickUntilItAnswersAgain)
     silent.insert(quiet.ip);
     RunFor(55 * kSecond - 100);  // just before 75 s
     EXPECT_TRUE(LogLines().empty());
-    EXPECT_EQ(p.monitor[1].status_mark, -1);
+    EXPECT_EQ(p.lists.monitor[1].status_mark, -1);
     RunFor(100);
     ASSERT_EQ(LogLines().size(), 1u);
     EXPECT_EQ(LogLines()[0].substr(19), " 10.1.0.20 Not alive \r\n");
-    EXPECT_EQ(p.monitor[1].status_mark, 1);
-    EXPECT_EQ(p.monitorList.GetItemImage(1), 1);
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonIp), "10.1.0.20");
-    EXPECT_EQ(p.monitorList.GetItemImage(0), -1);
+    EXPECT_EQ(p.lists.monitor[1].status_mark, 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(1), 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonIp), "10.1.0.20");
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(0), -1);
 
     // Marked: only the passes poll it; the ticks log it again.
     const size_t pollsBefore = PollsTo(quiet.ip);
@@ -136,8 +136,8 @@ TEST_F(PollingTest, SilentSwitchIsMarkedAndLoggedAtEveryTickUntilItAnswersAgain)
     silent.clear();
     RunFor(15 * kSecond + 200);
     EXPECT_EQ(LogLines().size(), 3u);  // the 105 s tick came just before that pass
-    EXPECT_EQ(p.monitor[1].status_mark, -1);
-    EXPECT_EQ(p.monitorList.GetItemImage(1), -1);
+    EXPECT_EQ(p.lists.monitor[1].status_mark, -1);
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(1), -1);
     RunFor(30 * kSecond);
     EXPECT_EQ(LogLines().size(), 3u);
 }
@@ -147,7 +147,7 @@ TEST_F(PollingTest, SilentSwitchesOfOneTickShareOneTimeStamp) {
     p.wallClock = [&calls] { return std::time_t{1772892309} + 7 * calls++; };
     AddMonitored(p, MakeDevice("10.1.0.21", 21));
     AddMonitored(p, MakeDevice("10.1.0.22", 22));
-    silent = {p.monitor[0].ip, p.monitor[1].ip};
+    silent = {p.lists.monitor[0].ip, p.lists.monitor[1].ip};
     Start();
     RunFor(45 * kSecond);
     const auto lines = LogLines();
@@ -173,8 +173,8 @@ TEST_F(PollingTest, PollRequestIsABareHeaderForEveryListedSwitch) {
     RunFor(100);
     const auto polls = t.net.Of(SendKind::ToDevice);
     ASSERT_EQ(polls.size(), 2u);
-    EXPECT_EQ(polls[0].address, p.monitor[0].ip);
-    EXPECT_EQ(polls[1].address, p.monitor[1].ip);
+    EXPECT_EQ(polls[0].address, p.lists.monitor[0].ip);
+    EXPECT_EQ(polls[1].address, p.lists.monitor[1].ip);
     std::vector<uint8_t> expected(40, 0);
     expected[1] = 2;                           // major
     expected[13] = 5;                          // command: poll
@@ -212,7 +212,7 @@ TEST_F(PollingTest, ChoosingARefreshTimeRearmsTimerOneAtOnceAndStoresIt) {
     Start();
     EXPECT_EQ(t.loop.PeriodOf(p.RefreshTimer()), kInitialRefreshMs);
     RunFor(20 * kSecond);  // passes at 0 and 15 s
-    ASSERT_EQ(PollsTo(p.monitor[0].ip), 2u);
+    ASSERT_EQ(PollsTo(p.lists.monitor[0].ip), 2u);
 
     ASSERT_TRUE(ChooseRefreshTime(p, ids::kRefresh5min));
     EXPECT_EQ(p.settings.refresh_time, 300);
@@ -227,11 +227,11 @@ TEST_F(PollingTest, ChoosingARefreshTimeRearmsTimerOneAtOnceAndStoresIt) {
 
     // The pass under way finishes its 15 s pause first.
     RunFor(11 * kSecond);  // 31 s
-    EXPECT_EQ(PollsTo(p.monitor[0].ip), 3u);
+    EXPECT_EQ(PollsTo(p.lists.monitor[0].ip), 3u);
     RunFor(298 * kSecond);  // 329 s
-    EXPECT_EQ(PollsTo(p.monitor[0].ip), 3u);
+    EXPECT_EQ(PollsTo(p.lists.monitor[0].ip), 3u);
     RunFor(2 * kSecond);
-    EXPECT_EQ(PollsTo(p.monitor[0].ip), 4u);
+    EXPECT_EQ(PollsTo(p.lists.monitor[0].ip), 4u);
 
     EXPECT_FALSE(ChooseRefreshTime(p, ids::kAbout));
     EXPECT_EQ(p.settings.refresh_time, 300);

@@ -39,7 +39,7 @@ class RowBuildersTest : public ::testing::Test {
 };
 
 TEST_F(RowBuildersTest, ColumnsHaveTheirCaptionsFormatsAndWidths) {
-    const auto& d = p.discoveryList.Columns();
+    const auto& d = p.lists.discoveryList.Columns();
     ASSERT_EQ(d.size(), 10u);
     EXPECT_EQ(d[0].caption, "MAC Address");
     EXPECT_EQ(d[0].format, ColumnFormat::Centre);
@@ -47,7 +47,7 @@ TEST_F(RowBuildersTest, ColumnsHaveTheirCaptionsFormatsAndWidths) {
     EXPECT_EQ(d[5].caption, "IP Mode");
     EXPECT_EQ(d[5].format, ColumnFormat::Left);
     EXPECT_EQ(d[9].caption, "Group Interval");
-    const auto& m = p.monitorList.Columns();
+    const auto& m = p.lists.monitorList.Columns();
     ASSERT_EQ(m.size(), 11u);
     EXPECT_EQ(m[0].caption, "S");
     EXPECT_EQ(m[0].width, 20);
@@ -60,17 +60,17 @@ TEST_F(RowBuildersTest, ColumnsHaveTheirCaptionsFormatsAndWidths) {
     test::TestProgram off;
     off.program.settings.multicast_interface_on_off = 0;
     test::MakeColumns(off.program);
-    EXPECT_EQ(off.program.discoveryList.GetColumnCount(), 9);
-    EXPECT_EQ(off.program.monitorList.GetColumnCount(), 10);
+    EXPECT_EQ(off.program.lists.discoveryList.GetColumnCount(), 9);
+    EXPECT_EQ(off.program.lists.monitorList.GetColumnCount(), 10);
 }
 
 TEST_F(RowBuildersTest, DiscoveryRowShowsEveryColumn) {
     test::AddDiscovered(p, Full(1));
-    EXPECT_EQ(RowTexts(p.discoveryList, 0),
+    EXPECT_EQ(RowTexts(p.lists.discoveryList, 0),
               (std::vector<std::string>{"001c2d3e0001", "10.0.0.1", "2.01a.003", "GS-8", "sys",
                                         "DHCP", "loc", "255.255.255.0", "10.0.0.254", "300"}));
-    EXPECT_EQ(TextOf(p.discovery[0].group_interval_text), "300");
-    EXPECT_EQ(p.discoveryList.GetItemData(0), 0u);
+    EXPECT_EQ(TextOf(p.lists.discovery[0].group_interval_text), "300");
+    EXPECT_EQ(p.lists.discoveryList.GetItemData(0), 0u);
 }
 
 TEST_F(RowBuildersTest, ModeAndGroupIntervalTexts) {
@@ -86,82 +86,82 @@ TEST_F(RowBuildersTest, ModeAndGroupIntervalTexts) {
         DeviceRecord r = Full(id);
         r.group_interval = value;
         const int row = test::AddDiscovered(p, r);
-        EXPECT_EQ(p.discoveryList.GetItemText(row, kDiscGroupInterval), text) << value;
+        EXPECT_EQ(p.lists.discoveryList.GetItemText(row, kDiscGroupInterval), text) << value;
         ++id;
     }
     // The record's text field keeps what fits; the cell shows the whole value.
-    EXPECT_EQ(TextOf(p.discovery[4].group_interval_text), "12345");
+    EXPECT_EQ(TextOf(p.lists.discovery[4].group_interval_text), "12345");
 }
 
 TEST_F(RowBuildersTest, GroupIntervalOnlyWhenTheFeatureIsOn) {
     p.settings.multicast_interface_on_off = 0;  // the column exists, but stays empty
     test::AddDiscovered(p, Full(1));
     test::AddMonitored(p, Full(2));
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscGroupInterval), "");
-    EXPECT_EQ(p.monitorList.GetItemText(0, kMonGroupInterval), "");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscGroupInterval), "");
+    EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonGroupInterval), "");
 }
 
 TEST_F(RowBuildersTest, LoaderRowsAreRed) {
     DeviceRecord loader = Full(1);
     loader.loader = kLoaderMarker;
     test::AddDiscovered(p, loader);
-    for (int c = 0; c < p.discoveryList.GetColumnCount(); ++c)
-        EXPECT_EQ(p.discoveryList.GetItemTextColor(0, c), kPureRed) << c;
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscSystem), "sys");
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscGroupInterval), "");
+    for (int c = 0; c < p.lists.discoveryList.GetColumnCount(); ++c)
+        EXPECT_EQ(p.lists.discoveryList.GetItemTextColor(0, c), kPureRed) << c;
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscSystem), "sys");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscGroupInterval), "");
 
     DeviceRecord monitored = Full(2);
     monitored.loader = kLoaderMarker;
     test::AddMonitored(p, monitored);
-    EXPECT_EQ(RowTexts(p.monitorList, 0),
+    EXPECT_EQ(RowTexts(p.lists.monitorList, 0),
               (std::vector<std::string>{"", "10.0.0.2", "001c2d3e0002", "2.01a.003", "GS-8", "",
                                         "DHCP", "", "255.255.255.0", "10.0.0.254", ""}));
-    EXPECT_EQ(p.monitorList.GetItemTextColor(0, kMonStatus), kWindowTextColor);
-    for (int c = 1; c < p.monitorList.GetColumnCount(); ++c)
-        EXPECT_EQ(p.monitorList.GetItemTextColor(0, c), kPureRed) << c;
+    EXPECT_EQ(p.lists.monitorList.GetItemTextColor(0, kMonStatus), kWindowTextColor);
+    for (int c = 1; c < p.lists.monitorList.GetColumnCount(); ++c)
+        EXPECT_EQ(p.lists.monitorList.GetItemTextColor(0, c), kPureRed) << c;
 
     // Out of the loader, the row is drawn anew in the normal colour.
     monitored.loader = 0;
     monitored.row_flag = 1;
-    p.monitor[0] = monitored;
+    p.lists.monitor[0] = monitored;
     DrawMonitorRow(p, 0);
-    EXPECT_EQ(p.monitorList.GetItemText(0, kMonSystem), "sys");
-    EXPECT_EQ(p.monitorList.GetItemTextColor(0, kMonIp), kWindowTextColor);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonSystem), "sys");
+    EXPECT_EQ(p.lists.monitorList.GetItemTextColor(0, kMonIp), kWindowTextColor);
 }
 
 TEST_F(RowBuildersTest, MonitorRowRedrawKeepsUnreportedCellsItemDataAndSelection) {
     test::AddMonitored(p, Full(1));
     test::AddMonitored(p, Full(2));
-    p.monitorList.SortRows(kMonIp, false, false);  // row 0 now shows entry 1
-    p.monitorList.SetItemStates(1, kStateSelected);
+    p.lists.monitorList.SortRows(kMonIp, false, false);  // row 0 now shows entry 1
+    p.lists.monitorList.SetItemStates(1, kStateSelected);
 
-    DeviceRecord update = p.monitor[0];
+    DeviceRecord update = p.lists.monitor[0];
     update.ip_mode = 3;
     update.group_interval = -1;
     update.status_mark = 1;
     update.row_flag = 2;
     SetText(update.system_name, "renamed");
-    p.monitor[0] = update;
+    p.lists.monitor[0] = update;
     DrawMonitorRow(p, 0);
 
-    ASSERT_EQ(p.monitorList.GetItemCount(), 2);
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonIp), "10.0.0.1");
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonSystem), "renamed");
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonMode), "DHCP");
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonGroupInterval), "300");
-    EXPECT_EQ(p.monitorList.GetItemImage(1), 1);
-    EXPECT_EQ(p.monitorList.SelectedRows(), std::vector<int>{1});
-    EXPECT_EQ(p.monitorList.GetItemData(0), 0u);
-    EXPECT_EQ(p.monitorList.GetItemData(1), 1u);
+    ASSERT_EQ(p.lists.monitorList.GetItemCount(), 2);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonIp), "10.0.0.1");
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonSystem), "renamed");
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonMode), "DHCP");
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonGroupInterval), "300");
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(1), 1);
+    EXPECT_EQ(p.lists.monitorList.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(p.lists.monitorList.GetItemData(0), 0u);
+    EXPECT_EQ(p.lists.monitorList.GetItemData(1), 1u);
 }
 
 TEST_F(RowBuildersTest, ThreeDiscoveryRowsAppearInOrder) {
     for (uint8_t id : {7, 3, 5})
         test::AddDiscovered(p, Full(id));
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscIp), "10.0.0.7");
-    EXPECT_EQ(p.discoveryList.GetItemText(1, kDiscIp), "10.0.0.3");
-    EXPECT_EQ(p.discoveryList.GetItemText(2, kDiscIp), "10.0.0.5");
-    EXPECT_EQ(p.discoveryList.GetItemData(2), 2u);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscIp), "10.0.0.7");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(1, kDiscIp), "10.0.0.3");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(2, kDiscIp), "10.0.0.5");
+    EXPECT_EQ(p.lists.discoveryList.GetItemData(2), 2u);
 }
 
 TEST_F(RowBuildersTest, SortListTogglesAndMovesRowsOnly) {
@@ -171,7 +171,7 @@ TEST_F(RowBuildersTest, SortListTogglesAndMovesRowsOnly) {
     dead.status_mark = 1;
     test::AddMonitored(p, Full(3));
     test::AddMonitored(p, dead);
-    const DeviceTable before = p.discovery;
+    const DeviceTable before = p.lists.discovery;
     const auto ips = [&](const CReportCtrl& list, int col) {
         std::vector<std::string> out;
         for (int r = 0; r < list.GetItemCount(); ++r)
@@ -181,18 +181,18 @@ TEST_F(RowBuildersTest, SortListTogglesAndMovesRowsOnly) {
 
     SortList(p, ListKind::Discovery, kDiscIp);  // first click: descending
     EXPECT_EQ(p.sortAscending, 0);
-    EXPECT_EQ(ips(p.discoveryList, kDiscIp),
+    EXPECT_EQ(ips(p.lists.discoveryList, kDiscIp),
               (std::vector<std::string>{"10.0.0.9", "10.0.0.5", "10.0.0.2"}));
-    EXPECT_TRUE(p.discovery == before);
+    EXPECT_TRUE(p.lists.discovery == before);
 
     SortList(p, ListKind::Monitor, kMonStatus);  // ascending by image: -1 before 1
-    EXPECT_EQ(ips(p.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.3", "10.0.0.4"}));
+    EXPECT_EQ(ips(p.lists.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.3", "10.0.0.4"}));
     SortList(p, ListKind::Monitor, kMonStatus);
-    EXPECT_EQ(ips(p.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.4", "10.0.0.3"}));
+    EXPECT_EQ(ips(p.lists.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.4", "10.0.0.3"}));
 
     SortList(p, ListKind::Discovery, kDiscGroupInterval);  // toggles, doesn't sort
     EXPECT_EQ(p.sortAscending, 1);
-    EXPECT_EQ(ips(p.discoveryList, kDiscIp),
+    EXPECT_EQ(ips(p.lists.discoveryList, kDiscIp),
               (std::vector<std::string>{"10.0.0.9", "10.0.0.5", "10.0.0.2"}));
 }
 

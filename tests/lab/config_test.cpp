@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/PollLoop.h"
+#include "base/WireConstants.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
 #include "config/PasswordChange.h"
@@ -22,7 +23,6 @@
 #include "net/SocketTable.h"
 #include "protocol/Discover.h"
 #include "protocol/HandleDatagram.h"
-#include "protocol/ProtocolConstants.h"
 #include "support/FakeUi.h"
 
 namespace pm::test {
@@ -173,9 +173,9 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
     void PrepareTarget() {
         ASSERT_NO_FATAL_FAILURE(DiscoverBoth());
         if (GetParam() == ListKind::Monitor) {
-            const int row = P().discoveryList.FindRowByText(kDiscMac, MacText(kTargetMac));
+            const int row = P().lists.discoveryList.FindRowByText(kDiscMac, MacText(kTargetMac));
             ASSERT_GE(row, 0);
-            P().discoveryList.SetItemStates(row, kStateSelected);
+            P().lists.discoveryList.SetItemStates(row, kStateSelected);
             AddOneToMonitor(P());
             ASSERT_TRUE(FindMonitorByMac(P(), MacText(kTargetMac)).found);
         }
@@ -186,14 +186,15 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
         const bool monitor = GetParam() == ListKind::Monitor;
         const Lookup at = monitor ? FindMonitorByMac(P(), mac) : FindDiscoveryByMac(P(), mac);
         ASSERT_TRUE(at.found);
-        P().selection = {at.index, GetParam(), P().monitorList.GetItemCount(),
-                         P().discoveryList.GetItemCount()};
+        P().selection = {at.index, GetParam(), P().lists.monitorList.GetItemCount(),
+                         P().lists.discoveryList.GetItemCount()};
     }
     DeviceRecord& Entry() {
         const std::string mac = MacText(kTargetMac);
         const Lookup m = FindMonitorByMac(P(), mac);
-        return m.found ? P().monitor[static_cast<size_t>(m.index)]
-                       : P().discovery[static_cast<size_t>(FindDiscoveryByMac(P(), mac).index)];
+        return m.found
+                   ? P().lists.monitor[static_cast<size_t>(m.index)]
+                   : P().lists.discovery[static_cast<size_t>(FindDiscoveryByMac(P(), mac).index)];
     }
 
     // The form as it opens for the selected switch, turned into what Set reads.

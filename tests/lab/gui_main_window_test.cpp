@@ -62,10 +62,12 @@ struct Session {
         window->Start();
         window->show();
     }
-    int MonitorRow(const char* ip) const { return program.monitorList.FindRowByText(kMonIp, ip); }
+    int MonitorRow(const char* ip) const {
+        return program.lists.monitorList.FindRowByText(kMonIp, ip);
+    }
     void ClickDiscoveryRow(const char* ip, Qt::KeyboardModifiers modifiers) {
         CReportView* view = window->DiscoveryView();
-        const int row = program.discoveryList.FindRowByText(kDiscIp, ip);
+        const int row = program.lists.discoveryList.FindRowByText(kDiscIp, ip);
         ASSERT_GE(row, 0) << ip;
         const QPoint at = view->visualRect(view->model()->index(row, kDiscIp)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, at);
@@ -133,20 +135,20 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
         Session s(dir.path().string());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(s.window.get()));
         QTest::mouseClick(s.window->Button(ids::kDiscover), Qt::LeftButton);
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return s.program.discoveryList.GetItemCount() == 3; }, 10000))
-            << s.program.discoveryList.GetItemCount() << " switches found";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return s.program.lists.discoveryList.GetItemCount() == 3; }, 10000))
+            << s.program.lists.discoveryList.GetItemCount() << " switches found";
 
         s.ClickDiscoveryRow(first, Qt::NoModifier);
         s.ClickDiscoveryRow(third, Qt::ControlModifier);
         QTest::mouseClick(s.window->Button(ids::kAddToMonitor), Qt::LeftButton);
-        ASSERT_EQ(s.program.monitorList.GetItemCount(), 2);
-        EXPECT_EQ(s.program.discoveryList.GetItemCount(), 1);
+        ASSERT_EQ(s.program.lists.monitorList.GetItemCount(), 2);
+        EXPECT_EQ(s.program.lists.discoveryList.GetItemCount(), 1);
         EXPECT_GE(s.MonitorRow(first), 0);
         EXPECT_GE(s.MonitorRow(third), 0);
 
-        saved[0] = s.program.monitorList.GetItemText(0, kMonIp);
-        saved[1] = s.program.monitorList.GetItemText(1, kMonIp);
+        saved[0] = s.program.lists.monitorList.GetItemText(0, kMonIp);
+        saved[1] = s.program.lists.monitorList.GetItemText(1, kMonIp);
         s.window->MenuAction(ids::kMonitorSave)->trigger();
         EXPECT_EQ(std::filesystem::file_size(MonitorFilePath(dir.path().string())),
                   2 * kRecordSize);
@@ -154,16 +156,18 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
         // The first switch goes silent: marked and logged at a tick of timer 1.
         sims[0]->Sim().Update(0, [](sim::SwitchConfig& c) { c.silent = true; });
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return s.program.monitorList.GetItemImage(s.MonitorRow(first)) == 1; }, 40000));
+            [&] { return s.program.lists.monitorList.GetItemImage(s.MonitorRow(first)) == 1; },
+            40000));
         const std::string log = ReadText(LogFilePath(dir.path().string()));
         EXPECT_NE(log.find(std::string(" ") + first + " Not alive \r\n"), std::string::npos) << log;
         EXPECT_EQ(log.find(third), std::string::npos);
-        EXPECT_EQ(s.program.monitorList.GetItemImage(s.MonitorRow(third)), -1);
+        EXPECT_EQ(s.program.lists.monitorList.GetItemImage(s.MonitorRow(third)), -1);
 
         // It answers again and loses the mark at its next reply.
         sims[0]->Sim().Update(0, [](sim::SwitchConfig& c) { c.silent = false; });
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return s.program.monitorList.GetItemImage(s.MonitorRow(first)) == -1; }, 10000));
+            [&] { return s.program.lists.monitorList.GetItemImage(s.MonitorRow(first)) == -1; },
+            10000));
 
         EXPECT_TRUE(s.ui.messages.empty()) << s.ui.messages.front().text;
         QTest::mouseClick(s.window->Button(ids::kExit), Qt::LeftButton);
@@ -171,17 +175,18 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
     }
     {
         Session s(dir.path().string());
-        ASSERT_EQ(s.program.monitorList.GetItemCount(), 2);
-        EXPECT_EQ(s.program.monitorList.GetItemText(0, kMonIp), saved[0]);
-        EXPECT_EQ(s.program.monitorList.GetItemText(1, kMonIp), saved[1]);
-        const int firstRow = s.program.monitorList.FindRowByText(kMonIp, first);
+        ASSERT_EQ(s.program.lists.monitorList.GetItemCount(), 2);
+        EXPECT_EQ(s.program.lists.monitorList.GetItemText(0, kMonIp), saved[0]);
+        EXPECT_EQ(s.program.lists.monitorList.GetItemText(1, kMonIp), saved[1]);
+        const int firstRow = s.program.lists.monitorList.FindRowByText(kMonIp, first);
         ASSERT_GE(firstRow, 0);
-        EXPECT_EQ(s.program.monitorList.GetItemText(firstRow, kMonSystem), "lab-1");
+        EXPECT_EQ(s.program.lists.monitorList.GetItemText(firstRow, kMonSystem), "lab-1");
         // The restored switches answer their polls.
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return s.program.monitor[0].answered == 1 && s.program.monitor[1].answered == 1 &&
-                       s.program.monitor[1].missed_polls == 0 && s.loop.NowMs() > 2500;
+                return s.program.lists.monitor[0].answered == 1 &&
+                       s.program.lists.monitor[1].answered == 1 &&
+                       s.program.lists.monitor[1].missed_polls == 0 && s.loop.NowMs() > 2500;
             },
             5000));
         EXPECT_TRUE(s.ui.messages.empty());

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "app/PollLoop.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 #include "lab/support/Lab.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketTable.h"
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
 #include "support/FakeUi.h"
 
 namespace pm {

@@ -11,13 +11,13 @@
 #include <map>
 
 #include "app/PollLoop.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 #include "lab/support/Lab.h"
 #include "net/GroupReport.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketTable.h"
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
 #include "support/FakeUi.h"
 
 namespace pm {

@@ -12,13 +12,13 @@
 #include <thread>
 
 #include "app/PollLoop.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 #include "lab/support/Lab.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketTable.h"
-#include "protocol/Bytes.h"
 #include "protocol/HandleDatagram.h"
-#include "protocol/ProtocolConstants.h"
 #include "support/FakeUi.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeCommand.h"
@@ -154,7 +154,7 @@ class Rig {
             return false;
         int used = 0;
         while (used < static_cast<int>(kTableSize) &&
-               program_->discovery[static_cast<size_t>(used)].ip != 0)
+               program_->lists.discovery[static_cast<size_t>(used)].ip != 0)
             ++used;
         program_->selection = {found, ListKind::Discovery, 0, used};
         return true;
@@ -217,7 +217,7 @@ class Rig {
   private:
     int FindSwitch() const {
         for (size_t i = 0; i < kTableSize; ++i)
-            if (TextOf(program_->discovery[i].mac_text) == kMacText)
+            if (TextOf(program_->lists.discovery[i].mac_text) == kMacText)
                 return static_cast<int>(i);
         return -1;
     }
@@ -274,7 +274,7 @@ TEST_F(UpgradeLab, ImagesOfEverySizeArriveIntactAndTheSwitchIsFoundAgain) {
             EXPECT_EQ(rig.Statuses().back().second, CompleteText(size));
             EXPECT_EQ(rig.OtherMessages(), std::vector<std::string>{});
             // The search emptied the list and the switch's answer filled it again.
-            EXPECT_EQ(TextOf(rig.P().discovery[0].mac_text), kMacText);
+            EXPECT_EQ(TextOf(rig.P().lists.discovery[0].mac_text), kMacText);
         });
     }
     for (auto& t : runs)

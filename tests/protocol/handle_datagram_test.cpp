@@ -28,7 +28,9 @@ class HandleDatagramTest : public ::testing::Test {
     void DeliverBytes(const std::vector<uint8_t>& b) {
         HandleDatagram(p, b.data(), b.size(), kSender);
     }
-    int Rows() const { return p.discoveryList.GetItemCount() + p.monitorList.GetItemCount(); }
+    int Rows() const {
+        return p.lists.discoveryList.GetItemCount() + p.lists.monitorList.GetItemCount();
+    }
 
     test::TestProgram t;
     Program& p = t.program;
@@ -71,9 +73,9 @@ TEST_F(HandleDatagramTest, AShortDatagramIsMergedWhenItsPaddedHeaderPasses) {
     const std::vector<uint8_t> bytes = {0x00, 0x02, 0x00, 0x01, 0,    0,    0,
                                         0,    0,    7,    0x00, 0x02, 0x00, 0x02};
     DeliverBytes(bytes);
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscMac), "000000000007");
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscIp), "192.168.1.20");
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscMac), "000000000007");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscIp), "192.168.1.20");
 }
 
 TEST_F(HandleDatagramTest, ReportsEachResultCodeAndMergesOnly6And255) {
@@ -99,14 +101,14 @@ TEST_F(HandleDatagramTest, ReportsEachResultCodeAndMergesOnly6And255) {
         Reply r = R(2, mac++);
         r.header.result = c.result;
         r.Text(FieldType::DeviceText, "busy").Text(FieldType::SystemName, "sys");
-        const int before = p.discoveryList.GetItemCount();
+        const int before = p.lists.discoveryList.GetItemCount();
         Deliver(r, Ip(10, 0, 0, mac));
         ASSERT_EQ(t.ui.messages.size(), 1u) << c.result;
         EXPECT_EQ(t.ui.messages[0], (Message{c.text, "Error", Icon::Error, Owner::MainWindow}))
             << c.result;
-        EXPECT_EQ(p.discoveryList.GetItemCount(), before + (c.merged ? 1 : 0)) << c.result;
+        EXPECT_EQ(p.lists.discoveryList.GetItemCount(), before + (c.merged ? 1 : 0)) << c.result;
         if (c.merged) {
-            EXPECT_EQ(p.discoveryList.GetItemText(before, kDiscSystem), "sys");
+            EXPECT_EQ(p.lists.discoveryList.GetItemText(before, kDiscSystem), "sys");
         }
     }
     EXPECT_EQ(p.upgrade.passwordRejected, 1);
@@ -117,7 +119,7 @@ TEST_F(HandleDatagramTest, ResultWithOnlyTheHighByteSetIsSuccess) {
     r.header.result = 0x0100;
     Deliver(r);
     EXPECT_TRUE(t.ui.messages.empty());
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1);
 }
 
 TEST_F(HandleDatagramTest, TwoCopiesOfASetAcknowledgementConfirmOnce) {
@@ -147,7 +149,7 @@ TEST_F(HandleDatagramTest, SequenceWrapsAndCommand8IsNotChecked) {
     eight.header.sequence = 999;
     Deliver(eight);
     EXPECT_EQ(p.sequence, 0);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 2);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 2);
 }
 
 TEST_F(HandleDatagramTest, UpgradeWatchFlags) {
@@ -158,21 +160,22 @@ TEST_F(HandleDatagramTest, UpgradeWatchFlags) {
     other.header.sequence = 5;
     Deliver(other, Ip(10, 0, 0, 2));
     EXPECT_EQ(p.upgrade.triggerAcknowledged, 0);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1);
 
     Reply ack = R(11, 1);
     ack.header.sequence = 6;
     Deliver(ack);
     EXPECT_EQ(p.upgrade.triggerAcknowledged, 1);
     EXPECT_EQ(p.sequence, 7);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 1) << "the target's acknowledgement is not merged";
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1)
+        << "the target's acknowledgement is not merged";
 
     EXPECT_EQ(p.upgrade.upgradeConfirmed, 0);
     Deliver(R(2, 2), Ip(10, 0, 0, 2));
     EXPECT_EQ(p.upgrade.upgradeConfirmed, 0);
     Deliver(R(2, 1));
     EXPECT_EQ(p.upgrade.upgradeConfirmed, 1);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 2);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 2);
 }
 
 TEST_F(HandleDatagramTest, NoUpgradeFlagWithoutATarget) {
@@ -187,13 +190,13 @@ TEST_F(HandleDatagramTest, NoUpgradeFlagWithoutATarget) {
 
 TEST_F(HandleDatagramTest, Command9IsNotMergedAndLoaderCommandsMarkTheRecord) {
     Deliver(R(9));
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 0);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
 
     Deliver(R(12));
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
-    EXPECT_EQ(p.discovery[0].loader, kLoaderMarker);
-    EXPECT_EQ(p.discovery[0].last_command, 12);
-    EXPECT_EQ(p.discoveryList.GetItemTextColor(0, kDiscIp), kPureRed);
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discovery[0].loader, kLoaderMarker);
+    EXPECT_EQ(p.lists.discovery[0].last_command, 12);
+    EXPECT_EQ(p.lists.discoveryList.GetItemTextColor(0, kDiscIp), kPureRed);
 }
 
 TEST_F(HandleDatagramTest, AnotherMajorVersionIsListedWithHeaderValuesOnly) {
@@ -204,13 +207,13 @@ TEST_F(HandleDatagramTest, AnotherMajorVersionIsListedWithHeaderValuesOnly) {
         .U16(FieldType::IpMode, 1)
         .U32(FieldType::GroupInterval, 200);
     Deliver(r);
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
-    const DeviceRecord& d = p.discovery[0];
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    const DeviceRecord& d = p.lists.discovery[0];
     EXPECT_EQ(TextOf(d.system_name), "");
     EXPECT_EQ(d.ip_mode, 3);
     EXPECT_EQ(d.group_interval, -1);
     EXPECT_EQ(d.capabilities[0], 0x1FFu);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscVersion), "1.001.001");
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscVersion), "1.001.001");
 }
 
 TEST_F(HandleDatagramTest, DefaultCapabilitiesByRevision) {
@@ -221,13 +224,13 @@ TEST_F(HandleDatagramTest, DefaultCapabilitiesByRevision) {
         Reply r = R(2, mac);
         r.header.revision = revision;
         Deliver(r, Ip(10, 0, 0, mac));
-        EXPECT_EQ(p.discovery[mac - 1].capabilities[0], word) << revision;
+        EXPECT_EQ(p.lists.discovery[mac - 1].capabilities[0], word) << revision;
         ++mac;
     }
     Reply withField = R(2, 9);
     withField.Raw(129, 20, {0, 0, 0, 0x0f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Deliver(withField, Ip(10, 0, 0, 9));
-    EXPECT_EQ(p.discovery[4].capabilities[0], 0x0Fu);
+    EXPECT_EQ(p.lists.discovery[4].capabilities[0], 0x0Fu);
 }
 
 TEST_F(HandleDatagramTest, OnlyTheFirst1500BytesAreRead) {
@@ -235,8 +238,8 @@ TEST_F(HandleDatagramTest, OnlyTheFirst1500BytesAreRead) {
     r.Raw(200, 1456, std::vector<uint8_t>(1452, 0xAA));  // ends at byte 1496
     r.Text(FieldType::SystemName, "beyond");             // runs past byte 1500
     Deliver(r);
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
-    EXPECT_EQ(TextOf(p.discovery[0].system_name), "");
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(TextOf(p.lists.discovery[0].system_name), "");
 }
 
 // A Ui whose message box lets another datagram in, as a modal loop would.
@@ -272,19 +275,19 @@ TEST(HandleDatagramReentry, ADatagramHandledWhileAMessageIsOpenDoesNotDisturbThe
     first.Text(FieldType::SystemName, "first").U16(FieldType::IpMode, 1);
     test::Deliver(p, first, Ip(10, 0, 0, 1));
 
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 2);
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 2);
     const Lookup a = FindDiscoveryByMac(p, "001c2d3e0001");
     const Lookup b = FindDiscoveryByMac(p, "001c2d3e0002");
     ASSERT_TRUE(a.found && b.found);
-    EXPECT_EQ(TextOf(p.discovery[a.index].system_name), "first");
-    EXPECT_EQ(TextOf(p.discovery[a.index].ip_text), "10.0.0.1");
-    EXPECT_EQ(p.discovery[a.index].ip_mode, 1);
-    EXPECT_EQ(TextOf(p.discovery[b.index].system_name), "second");
-    EXPECT_EQ(TextOf(p.discovery[b.index].ip_text), "10.0.0.2");
+    EXPECT_EQ(TextOf(p.lists.discovery[a.index].system_name), "first");
+    EXPECT_EQ(TextOf(p.lists.discovery[a.index].ip_text), "10.0.0.1");
+    EXPECT_EQ(p.lists.discovery[a.index].ip_mode, 1);
+    EXPECT_EQ(TextOf(p.lists.discovery[b.index].system_name), "second");
+    EXPECT_EQ(TextOf(p.lists.discovery[b.index].ip_text), "10.0.0.2");
     for (int row = 0; row < 2; ++row) {
-        const Lookup e = FindDiscoveryByMac(p, p.discoveryList.GetItemText(row, kDiscMac));
-        EXPECT_EQ(p.discoveryList.GetItemText(row, kDiscSystem),
-                  TextOf(p.discovery[e.index].system_name));
+        const Lookup e = FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(row, kDiscMac));
+        EXPECT_EQ(p.lists.discoveryList.GetItemText(row, kDiscSystem),
+                  TextOf(p.lists.discovery[e.index].system_name));
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Dynamic allocate IP fail"});
 }
@@ -298,7 +301,7 @@ TEST(HandleDatagramReentry, ASetConfirmationOpenWhileAnotherDeviceIsAddedKeepsTh
     p.settings.header_id = kId;
     test::MakeColumns(p);
     test::AddMonitored(p, test::MakeDevice(1, Ip(10, 0, 0, 1)));
-    p.monitorList.SetItemStates(0, kStateSelected);
+    p.lists.monitorList.SetItemStates(0, kStateSelected);
     SetText(p.pending.mac_text, "001c2d3e0001");
 
     ui.nested = [&] {
@@ -307,8 +310,8 @@ TEST(HandleDatagramReentry, ASetConfirmationOpenWhileAnotherDeviceIsAddedKeepsTh
     };
     test::Deliver(p, Reply(kId, Mac(1), 8), Ip(10, 0, 0, 1));
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Set Successful"});
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 1);
-    EXPECT_EQ(p.monitorList.SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.monitorList.SelectedRows(), std::vector<int>{0});
 }
 
 }  // namespace

@@ -33,11 +33,11 @@ TEST_F(MergeTest, TwoRepliesOfOneSwitchShowOnce) {
     r.fields.clear();
     r.Text(FieldType::SystemName, "b");
     Deliver(r, Ip(10, 0, 0, 1));
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscSystem), "b");
-    EXPECT_EQ(p.discovery[0].row_flag, 1);
-    EXPECT_EQ(p.discovery[0].answered, 1);
-    EXPECT_EQ(p.discovery[0].id_stamp, kId);
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscSystem), "b");
+    EXPECT_EQ(p.lists.discovery[0].row_flag, 1);
+    EXPECT_EQ(p.lists.discovery[0].answered, 1);
+    EXPECT_EQ(p.lists.discovery[0].id_stamp, kId);
 }
 
 TEST_F(MergeTest, AMonitoredSwitchIsRefreshedInPlaceAndClearsItsMark) {
@@ -46,18 +46,18 @@ TEST_F(MergeTest, AMonitoredSwitchIsRefreshedInPlaceAndClearsItsMark) {
     known.missed_polls = 4;
     known.answered = 0;
     test::AddMonitored(p, known);
-    ASSERT_EQ(p.monitorList.GetItemImage(0), 1);
+    ASSERT_EQ(p.lists.monitorList.GetItemImage(0), 1);
 
     Reply r(kId, Mac(1));
     r.Text(FieldType::SystemName, "polled");
     Deliver(r, Ip(10, 0, 0, 1));
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 0);
-    ASSERT_EQ(p.monitorList.GetItemCount(), 1);
-    EXPECT_EQ(p.monitorList.GetItemText(0, kMonSystem), "polled");
-    EXPECT_EQ(p.monitorList.GetItemImage(0), -1);
-    EXPECT_EQ(p.monitor[0].status_mark, -1);
-    EXPECT_EQ(p.monitor[0].missed_polls, 0);
-    EXPECT_EQ(p.monitor[0].answered, 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
+    ASSERT_EQ(p.lists.monitorList.GetItemCount(), 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonSystem), "polled");
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(0), -1);
+    EXPECT_EQ(p.lists.monitor[0].status_mark, -1);
+    EXPECT_EQ(p.lists.monitor[0].missed_polls, 0);
+    EXPECT_EQ(p.lists.monitor[0].answered, 1);
 }
 
 TEST_F(MergeTest, AMonitoredSwitchWithANewAddressIsFoundByMacAndKeepsItsMark) {
@@ -69,19 +69,19 @@ TEST_F(MergeTest, AMonitoredSwitchWithANewAddressIsFoundByMacAndKeepsItsMark) {
     Reply r(kId, Mac(1));
     r.Address(FieldType::IpAddress, Ip(10, 0, 0, 77));
     Deliver(r, Ip(10, 0, 0, 77));
-    ASSERT_EQ(p.monitorList.GetItemCount(), 2);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 0);
-    EXPECT_EQ(TextOf(p.monitor[1].ip_text), "10.0.0.77");
-    EXPECT_EQ(p.monitor[1].status_mark, 1);
-    EXPECT_EQ(p.monitorList.GetItemText(1, kMonIp), "10.0.0.77");
-    EXPECT_EQ(p.monitorList.GetItemImage(1), 1);
-    EXPECT_EQ(p.monitorList.GetItemText(0, kMonIp), "10.0.0.9");
+    ASSERT_EQ(p.lists.monitorList.GetItemCount(), 2);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
+    EXPECT_EQ(TextOf(p.lists.monitor[1].ip_text), "10.0.0.77");
+    EXPECT_EQ(p.lists.monitor[1].status_mark, 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonIp), "10.0.0.77");
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(1), 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonIp), "10.0.0.9");
 }
 
 TEST_F(MergeTest, AReplyWithoutAnAddressFieldKeepsTheSenderAddress) {
     Deliver(Reply(kId, Mac(1)), Ip(172, 16, 5, 4));
-    EXPECT_EQ(TextOf(p.discovery[0].ip_text), "172.16.5.4");
-    EXPECT_EQ(p.discovery[0].ip, Ip(172, 16, 5, 4));
+    EXPECT_EQ(TextOf(p.lists.discovery[0].ip_text), "172.16.5.4");
+    EXPECT_EQ(p.lists.discovery[0].ip, Ip(172, 16, 5, 4));
 }
 
 TEST_F(MergeTest, AModeLeftOutOfARevisionTwoReplyKeepsTheKnownMode) {
@@ -89,13 +89,13 @@ TEST_F(MergeTest, AModeLeftOutOfARevisionTwoReplyKeepsTheKnownMode) {
     withMode.U16(FieldType::IpMode, 1);
     Deliver(withMode, Ip(10, 0, 0, 1));
     Deliver(Reply(kId, Mac(1)), Ip(10, 0, 0, 1));
-    EXPECT_EQ(p.discovery[0].ip_mode, 1);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscMode), "DHCP");
+    EXPECT_EQ(p.lists.discovery[0].ip_mode, 1);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscMode), "DHCP");
 
     // A new entry has no known mode to keep.
     Deliver(Reply(kId, Mac(2)), Ip(10, 0, 0, 2));
-    EXPECT_EQ(p.discovery[1].ip_mode, 3);
-    EXPECT_EQ(p.discoveryList.GetItemText(1, kDiscMode), "");
+    EXPECT_EQ(p.lists.discovery[1].ip_mode, 3);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(1, kDiscMode), "");
 }
 
 TEST_F(MergeTest, ARevisionOneReplyWithoutModeEmptiesTheDiscoveryColumnButNotTheMonitorColumn) {
@@ -106,8 +106,8 @@ TEST_F(MergeTest, ARevisionOneReplyWithoutModeEmptiesTheDiscoveryColumnButNotThe
     Reply bare(kId, Mac(1));
     bare.header.revision = 1;
     Deliver(bare, Ip(10, 0, 0, 1));
-    EXPECT_EQ(p.discovery[0].ip_mode, 3);
-    EXPECT_EQ(p.discoveryList.GetItemText(0, kDiscMode), "");
+    EXPECT_EQ(p.lists.discovery[0].ip_mode, 3);
+    EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscMode), "");
 
     DeviceRecord m = test::MakeDevice(5, Ip(10, 0, 0, 5));
     m.revision = 1;
@@ -116,14 +116,14 @@ TEST_F(MergeTest, ARevisionOneReplyWithoutModeEmptiesTheDiscoveryColumnButNotThe
     Reply bareMonitored(kId, Mac(5));
     bareMonitored.header.revision = 1;
     Deliver(bareMonitored, Ip(10, 0, 0, 5));
-    EXPECT_EQ(p.monitor[0].ip_mode, 3);
-    EXPECT_EQ(p.monitorList.GetItemText(0, kMonMode), "Static");
+    EXPECT_EQ(p.lists.monitor[0].ip_mode, 3);
+    EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonMode), "Static");
 }
 
 TEST_F(MergeTest, The257thDeviceIsRefusedEachTime) {
     for (int i = 0; i < 256; ++i)
         Deliver(Reply(kId, Mac(static_cast<uint8_t>(i), 1)), Ip(10, 0, 1, static_cast<uint8_t>(i)));
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 256);
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 256);
     EXPECT_TRUE(t.ui.messages.empty());
 
     Deliver(Reply(kId, Mac(0, 2)), Ip(10, 0, 2, 0));
@@ -131,12 +131,12 @@ TEST_F(MergeTest, The257thDeviceIsRefusedEachTime) {
     EXPECT_EQ(t.ui.Texts(), (std::vector<std::string>{"Add fail, out of 256 devices",
                                                       "Add fail, out of 256 devices"}));
     EXPECT_EQ(t.ui.messages[0].caption, "Error");
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 256);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 256);
     // A known device still updates, and so does one of another version.
     Reply known(kId, Mac(7, 1));
     known.Text(FieldType::SystemName, "still");
     Deliver(known, Ip(10, 0, 1, 7));
-    EXPECT_EQ(TextOf(p.discovery[7].system_name), "still");
+    EXPECT_EQ(TextOf(p.lists.discovery[7].system_name), "still");
     Reply old(kId, Mac(1, 3));
     old.header.major = 1;
     Deliver(old, Ip(10, 0, 3, 1));
@@ -195,20 +195,20 @@ TEST_F(MergeTest, TheErrorFormMergesWithoutConfirmingAndWithoutTheModeRule) {
     Deliver(error, Ip(10, 0, 0, 1));
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Dynamic allocate IP fail"});
     EXPECT_EQ(TextOf(p.pending.mac_text), "001c2d3e0001");
-    EXPECT_EQ(p.discovery[0].ip_mode, 3);
-    EXPECT_EQ(p.discovery[0].last_command, 0);
+    EXPECT_EQ(p.lists.discovery[0].ip_mode, 3);
+    EXPECT_EQ(p.lists.discovery[0].last_command, 0);
 }
 
 TEST_F(MergeTest, SelectionsSurviveAMerge) {
     test::AddMonitored(p, test::MakeDevice(1, Ip(10, 0, 0, 1)));
     test::AddMonitored(p, test::MakeDevice(2, Ip(10, 0, 0, 2)));
     test::AddDiscovered(p, test::MakeDevice(3, Ip(10, 0, 0, 3)));
-    p.monitorList.SetItemStates(1, kStateSelected);
-    p.discoveryList.SetItemStates(0, kStateSelected);
+    p.lists.monitorList.SetItemStates(1, kStateSelected);
+    p.lists.discoveryList.SetItemStates(0, kStateSelected);
     Deliver(Reply(kId, Mac(2)), Ip(10, 0, 0, 2));
     Deliver(Reply(kId, Mac(4)), Ip(10, 0, 0, 4));
-    EXPECT_EQ(p.monitorList.SelectedRows(), std::vector<int>{1});
-    EXPECT_EQ(p.discoveryList.SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(p.lists.monitorList.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(p.lists.discoveryList.SelectedRows(), std::vector<int>{0});
 }
 
 TEST_F(MergeTest, DiscoverStepsThePollCountersClearsTheListAndSendsTwice) {
@@ -220,14 +220,14 @@ TEST_F(MergeTest, DiscoverStepsThePollCountersClearsTheListAndSendsTwice) {
     test::AddMonitored(p, answered);
     test::AddMonitored(p, silent);
     Deliver(Reply(kId, Mac(5)), Ip(10, 0, 0, 5));
-    ASSERT_EQ(p.discoveryList.GetItemCount(), 1);
+    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
 
     EXPECT_EQ(Discover(p), 0);
-    EXPECT_EQ(p.monitor[0].missed_polls, 0);
-    EXPECT_EQ(p.monitor[1].missed_polls, 2);
-    EXPECT_EQ(p.monitor[0].answered + p.monitor[1].answered, 0);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 0);
-    EXPECT_EQ(p.discovery[0], DeviceRecord{});
+    EXPECT_EQ(p.lists.monitor[0].missed_polls, 0);
+    EXPECT_EQ(p.lists.monitor[1].missed_polls, 2);
+    EXPECT_EQ(p.lists.monitor[0].answered + p.lists.monitor[1].answered, 0);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
+    EXPECT_EQ(p.lists.discovery[0], DeviceRecord{});
     ASSERT_EQ(t.net.sent.size(), 2u);
     EXPECT_EQ(t.net.sent[0].kind, test::SendKind::Broadcast);
     EXPECT_EQ(t.net.sent[1].kind, test::SendKind::Multicast);

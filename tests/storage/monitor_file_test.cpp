@@ -45,8 +45,8 @@ class MonitorFileTest : public ::testing::Test {
     std::string DefaultPath() const { return MonitorFilePath(t.program.configFolder); }
     std::vector<std::string> ListedAddresses(const Program& p) const {
         std::vector<std::string> out;
-        for (int r = 0; r < p.monitorList.GetItemCount(kStateAny); ++r)
-            out.push_back(p.monitorList.GetItemText(r, kMonIp));
+        for (int r = 0; r < p.lists.monitorList.GetItemCount(kStateAny); ++r)
+            out.push_back(p.lists.monitorList.GetItemText(r, kMonIp));
         return out;
     }
 
@@ -59,12 +59,12 @@ TEST_F(MonitorFileTest, SaveWritesTheListedEntriesAndRestoreReadsThemBackByteFor
                                             MakeDevice("10.1.0.13", 3)};
     for (const auto& d : devices)
         AddMonitored(p, d);
-    p.monitor[3] = MakeDevice("10.1.0.99", 9);  // beyond the list: not saved
+    p.lists.monitor[3] = MakeDevice("10.1.0.99", 9);  // beyond the list: not saved
 
     ASSERT_EQ(SaveMonitorList(p, DefaultPath()), 0);
     const auto saved = ReadFile(DefaultPath());
     ASSERT_EQ(saved.size(), 876u);
-    std::vector<DeviceRecord> entries(p.monitor.begin(), p.monitor.begin() + 3);
+    std::vector<DeviceRecord> entries(p.lists.monitor.begin(), p.lists.monitor.begin() + 3);
     EXPECT_EQ(saved, FileOf(entries));
 
     test::TestProgram next;
@@ -82,7 +82,7 @@ TEST_F(MonitorFileTest, EmptyListSavesAnEmptyFileThatRestoresSilently) {
     ASSERT_EQ(SaveMonitorList(p, DefaultPath()), 0);
     EXPECT_EQ(std::filesystem::file_size(DefaultPath()), 0u);
     RestoreMonitorList(p);
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 0);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 0);
     EXPECT_TRUE(t.ui.messages.empty());
     // A missing file is no error either.
     std::filesystem::remove(DefaultPath());
@@ -96,20 +96,20 @@ TEST_F(MonitorFileTest, SizeNotAMultipleOfARecordIsAConfigFileError) {
     WriteFile(DefaultPath(), bytes);
     WriteFile(t.dir.File("odd.cfg"), bytes);
 
-    p.monitor[0] = MakeDevice("10.1.0.50", 50);  // left over: the failed restore clears it
+    p.lists.monitor[0] = MakeDevice("10.1.0.50", 50);  // left over: the failed restore clears it
     RestoreMonitorList(p);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Config File Error"});
     EXPECT_EQ(t.ui.messages[0].caption, "Error");
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 0);
-    EXPECT_EQ(p.monitor[0], DeviceRecord{});
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 0);
+    EXPECT_EQ(p.lists.monitor[0], DeviceRecord{});
 
     t.ui.Clear();
     AddMonitored(p, MakeDevice("10.1.0.12", 2));
-    const DeviceTable before = p.monitor;
+    const DeviceTable before = p.lists.monitor;
     EXPECT_EQ(LoadMonitorListFrom(p, t.dir.File("odd.cfg")), -1);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Config File Error"});
-    EXPECT_EQ(p.monitor, before);
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 1);
+    EXPECT_EQ(p.lists.monitor, before);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 1);
 }
 
 TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartUp) {
@@ -130,7 +130,7 @@ TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartU
         atStart.program.configFolder = p.configFolder;
         Columns(atStart.program);
         RestoreMonitorList(atStart.program);
-        const DeviceRecord& r = atStart.program.monitor[0];
+        const DeviceRecord& r = atStart.program.lists.monitor[0];
         EXPECT_EQ(r.status_mark, c.restored) << c.stored;
         EXPECT_EQ(r.missed_polls, 0);
         EXPECT_EQ(r.answered, 1);
@@ -138,9 +138,9 @@ TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartU
         test::TestProgram byMenu;
         Columns(byMenu.program);
         ASSERT_EQ(LoadMonitorListFrom(byMenu.program, DefaultPath()), 0);
-        EXPECT_EQ(byMenu.program.monitor[0].status_mark, c.loaded) << c.stored;
-        EXPECT_EQ(byMenu.program.monitor[0].missed_polls, 0);
-        EXPECT_EQ(byMenu.program.monitor[0].answered, 1);
+        EXPECT_EQ(byMenu.program.lists.monitor[0].status_mark, c.loaded) << c.stored;
+        EXPECT_EQ(byMenu.program.lists.monitor[0].missed_polls, 0);
+        EXPECT_EQ(byMenu.program.lists.monitor[0].answered, 1);
     }
 }
 
@@ -155,7 +155,7 @@ TEST_F(MonitorFileTest, LoadSkipsDuplicatesWithAWarningEach) {
                                                       "Duplicate ip in monitor list"}));
     EXPECT_EQ(t.ui.messages[0].caption, "Warning");
     EXPECT_EQ(t.ui.messages[0].icon, Icon::Warning);
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 2);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 2);
 
     // A device twice in one file goes in once; a known MAC under a new address is refused.
     t.ui.Clear();
@@ -167,7 +167,7 @@ TEST_F(MonitorFileTest, LoadSkipsDuplicatesWithAWarningEach) {
                                                       "Duplicate device in monitor list"}));
     EXPECT_EQ(ListedAddresses(p),
               (std::vector<std::string>{"10.1.0.11", "10.1.0.12", "10.1.0.30"}));
-    EXPECT_EQ(TextOf(p.monitor[2].mac_text), TextOf(fresh.mac_text));
+    EXPECT_EQ(TextOf(p.lists.monitor[2].mac_text), TextOf(fresh.mac_text));
 }
 
 TEST_F(MonitorFileTest, LoadStopsAtTheTableSize) {
@@ -183,8 +183,8 @@ TEST_F(MonitorFileTest, LoadStopsAtTheTableSize) {
     }
     WriteFile(t.dir.File("more.cfg"), FileOf(more));
     ASSERT_EQ(LoadMonitorListFrom(p, t.dir.File("more.cfg")), 0);
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 256);
-    EXPECT_EQ(TextOf(p.monitor[255].ip_text), "10.3.0.1");
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 256);
+    EXPECT_EQ(TextOf(p.lists.monitor[255].ip_text), "10.3.0.1");
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"out of 256 device in monitor list"});
 }
 
@@ -202,7 +202,7 @@ TEST_F(MonitorFileTest, DialogsProposeTheirNamesAndCancelDoesNothing) {
         EXPECT_EQ(filters[0].pattern, cfg[0].pattern);
     }
     EXPECT_FALSE(std::filesystem::exists(DefaultPath()));
-    EXPECT_EQ(p.monitorList.GetItemCount(kStateAny), 1);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 1);
 
     t.ui.fileChoices.push_back(t.dir.File("chosen.cfg"));
     SaveMonitorListAs(p);

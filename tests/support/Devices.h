@@ -33,16 +33,16 @@ inline DeviceRecord MakeDevice(uint8_t macLast, uint32_t ip, uint8_t macPrev = 0
 
 // Appends the record to the monitor (or discovery) table and draws its row.
 inline int AddMonitored(Program& p, DeviceRecord r) {
-    const int k = p.monitorList.GetItemCount();
+    const int k = p.lists.monitorList.GetItemCount();
     r.row_flag = 0;
-    p.monitor[static_cast<size_t>(k)] = r;
+    p.lists.monitor[static_cast<size_t>(k)] = r;
     DrawMonitorRow(p, k);
     return k;
 }
 inline int AddDiscovered(Program& p, DeviceRecord r) {
-    const int k = p.discoveryList.GetItemCount();
+    const int k = p.lists.discoveryList.GetItemCount();
     r.row_flag = 0;
-    p.discovery[static_cast<size_t>(k)] = r;
+    p.lists.discovery[static_cast<size_t>(k)] = r;
     DrawDiscoveryRow(p, k);
     return k;
 }

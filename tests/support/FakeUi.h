@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 namespace pm::test {
 

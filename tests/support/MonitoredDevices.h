@@ -50,17 +50,17 @@ inline DeviceRecord MakeDevice(const std::string& ip, int n) {
 
 // Appends a device to the monitor table and list.
 inline int AddMonitored(Program& p, const DeviceRecord& r) {
-    const int k = p.monitorList.GetItemCount(kStateAny);
-    p.monitor[static_cast<size_t>(k)] = r;
-    p.monitor[static_cast<size_t>(k)].row_flag = 0;
+    const int k = p.lists.monitorList.GetItemCount(kStateAny);
+    p.lists.monitor[static_cast<size_t>(k)] = r;
+    p.lists.monitor[static_cast<size_t>(k)].row_flag = 0;
     DrawMonitorRow(p, k);
     return k;
 }
 
 inline int AddDiscovered(Program& p, const DeviceRecord& r) {
-    const int k = p.discoveryList.GetItemCount(kStateAny);
-    p.discovery[static_cast<size_t>(k)] = r;
-    p.discovery[static_cast<size_t>(k)].row_flag = 0;
+    const int k = p.lists.discoveryList.GetItemCount(kStateAny);
+    p.lists.discovery[static_cast<size_t>(k)] = r;
+    p.lists.discovery[static_cast<size_t>(k)].row_flag = 0;
     DrawDiscoveryRow(p, k);
     return k;
 }

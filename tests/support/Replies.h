@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 #include "protocol/ProtocolHeader.h"
 
 namespace pm::test {

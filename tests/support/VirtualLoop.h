@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 namespace pm::test {
 

@@ -26,7 +26,7 @@ class UpgradeFixture : public ::testing::Test {
         eth.index = 2;
         eth.addresses.push_back({htonl(0x0A000001), htonl(kSwitchMask), false});
         t.interfaces.adapters.push_back(eth);
-        AddDevice(p.discovery, 0, kSwitchIp, "0011223344aa");
+        AddDevice(p.lists.discovery, 0, kSwitchIp, "0011223344aa");
         p.selection = {0, ListKind::Discovery, 0, 1};
     }
 

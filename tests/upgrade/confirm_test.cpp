@@ -9,8 +9,8 @@ using Confirm = UpgradeFixture;
 
 TEST_F(Confirm, WaitsThenSearchesUntilTheSwitchAnswers) {
     SetText(p.upgrade.targetMac, "0011223344aa");
-    p.discoveryList.InsertColumn(0, "IP");
-    p.discoveryList.InsertItem(0, "10.0.0.5", -1, 0);
+    p.lists.discoveryList.InsertColumn(0, "IP");
+    p.lists.discoveryList.InsertItem(0, "10.0.0.5", -1, 0);
     ConfirmUpgrade(p);
     t.loop.Advance(129999);  // 10 s + 120 s when the record gives no wait values
     EXPECT_TRUE(t.net.sent.empty());
@@ -18,8 +18,8 @@ TEST_F(Confirm, WaitsThenSearchesUntilTheSwitchAnswers) {
     t.loop.Advance(1);
     EXPECT_EQ(p.upgrade.upgradeConfirmed, 0);
     EXPECT_EQ(p.upgrade.searchCount, 1);
-    EXPECT_EQ(p.discoveryList.GetItemCount(), 0);
-    EXPECT_EQ(p.discovery[0].ip, 0u);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
+    EXPECT_EQ(p.lists.discovery[0].ip, 0u);
     ASSERT_EQ(t.net.sent.size(), 2u);
     EXPECT_EQ(t.net.sent[0].kind, SendKind::Broadcast);
     EXPECT_EQ(t.net.sent[1].kind, SendKind::Multicast);
@@ -45,8 +45,8 @@ TEST_F(Confirm, WaitsThenSearchesUntilTheSwitchAnswers) {
 
 TEST_F(Confirm, SixtyRoundsWithoutAnAnswerGiveUpgradeFail) {
     SetText(p.upgrade.targetMac, "0011223344aa");
-    p.discovery[0].upgrade_wait_1 = 5;
-    p.discovery[0].upgrade_wait_2 = 7;
+    p.lists.discovery[0].upgrade_wait_1 = 5;
+    p.lists.discovery[0].upgrade_wait_2 = 7;
     ConfirmUpgrade(p);
     t.loop.Advance(11999);
     EXPECT_TRUE(t.net.sent.empty());
@@ -64,8 +64,8 @@ TEST_F(Confirm, SixtyRoundsWithoutAnAnswerGiveUpgradeFail) {
 
 TEST_F(Confirm, AShorterPaceGivesUpAfterItsOwnRounds) {
     SetText(p.upgrade.targetMac, "0011223344aa");
-    p.discovery[0].upgrade_wait_1 = 1;
-    p.discovery[0].upgrade_wait_2 = 1;
+    p.lists.discovery[0].upgrade_wait_1 = 1;
+    p.lists.discovery[0].upgrade_wait_2 = 1;
     p.upgrade.searchStepMs = 300;
     p.upgrade.searchRounds = 3;
     ConfirmUpgrade(p);
@@ -80,9 +80,9 @@ TEST_F(Confirm, AShorterPaceGivesUpAfterItsOwnRounds) {
 
 TEST_F(Confirm, WaitValuesComeFromTheUpgradedSwitchEvenIfTheSelectionMoved) {
     SetText(p.upgrade.targetMac, "0011223344aa");
-    p.discovery[0].upgrade_wait_1 = 1;
-    p.discovery[0].upgrade_wait_2 = 2;
-    AddDevice(p.discovery, 1, 0x0A000009, "0011223344bb");
+    p.lists.discovery[0].upgrade_wait_1 = 1;
+    p.lists.discovery[0].upgrade_wait_2 = 2;
+    AddDevice(p.lists.discovery, 1, 0x0A000009, "0011223344bb");
     p.selection = {1, ListKind::Discovery, 0, 2};  // the user has chosen another switch since
     ConfirmUpgrade(p);
     t.loop.Advance(3000);

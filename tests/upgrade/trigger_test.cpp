@@ -1,7 +1,7 @@
 // The upgrade command and the trigger that Start sends, in virtual time.
 #include <filesystem>
 
-#include "protocol/ProtocolConstants.h"
+#include "base/WireConstants.h"
 #include "upgrade/ConfirmUpgrade.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/UpgradeFixture.h"
@@ -23,7 +23,7 @@ TEST_F(Trigger, CommandSetsTheTargetAndOpensTheForm) {
 
 TEST_F(Trigger, CommandRefusesADuplicateAddressAndAForeignSubnet) {
     int opened = 0;
-    AddDevice(p.discovery, 1, kSwitchIp, "0011223344bb");
+    AddDevice(p.lists.discovery, 1, kSwitchIp, "0011223344bb");
     p.selection.discoveryCount = 2;
     EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
     ASSERT_EQ(t.ui.messages.size(), 1u);
@@ -31,8 +31,8 @@ TEST_F(Trigger, CommandRefusesADuplicateAddressAndAForeignSubnet) {
 
     // The same address in the other list is no duplicate; a device off every local subnet is.
     t.ui.Clear();
-    AddDevice(p.monitor, 0, 0xC0A80105, "0011223344cc");
-    AddDevice(p.monitor, 1, kSwitchIp, "0011223344dd");
+    AddDevice(p.lists.monitor, 0, 0xC0A80105, "0011223344cc");
+    AddDevice(p.lists.monitor, 1, kSwitchIp, "0011223344dd");
     p.selection = {0, ListKind::Monitor, 2, 2};
     EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
     EXPECT_EQ(t.ui.Texts(),
@@ -53,7 +53,7 @@ TEST_F(Trigger, SecondCommandIsRefusedWhileAFormIsOpenOrTheSearchRuns) {
     EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
     t.loop.Advance((130 + 120) * 1000);
     EXPECT_FALSE(UpgradeSearchPending(p));
-    AddDevice(p.discovery, 0, kSwitchIp, "0011223344aa");  // the search emptied the table
+    AddDevice(p.lists.discovery, 0, kSwitchIp, "0011223344aa");  // the search emptied the table
     EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), 0);
     EXPECT_EQ(opened, 1);
 }
@@ -112,8 +112,8 @@ TEST_F(Trigger, RejectedPasswordStopsTheTries) {
 }
 
 TEST_F(Trigger, LoaderSendsTheBareHeaderByUnicastFromTheMonitorList) {
-    AddDevice(p.monitor, 0, kSwitchIp, "0011223344aa");
-    p.monitor[0].loader = kLoaderMarker;
+    AddDevice(p.lists.monitor, 0, kSwitchIp, "0011223344aa");
+    p.lists.monitor[0].loader = kLoaderMarker;
     p.selection = {0, ListKind::Monitor, 1, 1};
     OpenForm();
     EXPECT_TRUE(session->Loader());

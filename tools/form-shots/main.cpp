@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     p.settings.multicast_interface_on_off = 1;
     p.settings.multicast_timer_flag = 1;
     p.settings.multicast_timer = 300;
-    p.discovery[0] = SampleSwitch();
+    p.lists.discovery[0] = SampleSwitch();
     p.selection = {0, ListKind::Discovery, 0, 1};
     DeviceRecord newEntry;
 

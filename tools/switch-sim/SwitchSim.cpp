@@ -16,8 +16,8 @@
 #include <fstream>
 #include <map>
 
-#include "protocol/Bytes.h"
-#include "protocol/ProtocolConstants.h"
+#include "base/Bytes.h"
+#include "base/WireConstants.h"
 
 extern char** environ;
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 #include "switch-sim/SimConfig.h"
 
 namespace pm::sim {

@@ -68,9 +68,9 @@ QPushButton* CPortmesaDlg::AddButton(int id, const char* caption) {
 }
 
 void CPortmesaDlg::BuildControls() {
-    discoveryView_ = new CReportView(program_.discoveryList, false, this);
+    discoveryView_ = new CReportView(program_.lists.discoveryList, false, this);
     discoveryView_->setObjectName("ctl_1000");
-    monitorView_ = new CReportView(program_.monitorList, true, this);
+    monitorView_ = new CReportView(program_.lists.monitorList, true, this);
     monitorView_->setObjectName("ctl_1003");
 
     auto* discoveryBox = new QGroupBox("Discovery List", this);

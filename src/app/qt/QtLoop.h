@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 class QTimer;
 class QSocketNotifier;

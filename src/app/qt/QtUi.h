@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 namespace pm {
 

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
-#include "config/Validation.h"
+#include "base/AddressText.h"
 
 namespace pm {
 namespace {

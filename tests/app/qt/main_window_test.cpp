@@ -165,28 +165,28 @@ TEST_F(MainWindowTest, ClicksAndDoubleClicksReachTheCore) {
     auto* discovery = window->DiscoveryView();
     QTest::mouseClick(discovery->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(discovery, 1, 1));
     EXPECT_FALSE(window->Button(ids::kDhcpRefresh)->isEnabled());
-    EXPECT_TRUE(p.monitorList.SelectedRows().empty());
+    EXPECT_TRUE(p.lists.monitorList.SelectedRows().empty());
     EXPECT_FALSE(monitor->selectionModel()->hasSelection());
 
     // The space bar changes nothing.
     discovery->setFocus();
     QTest::keyClick(discovery, Qt::Key_Down);
     QTest::keyClick(discovery, Qt::Key_Space);
-    EXPECT_EQ(p.discoveryList.SelectedRows().size(), 1u);
+    EXPECT_EQ(p.lists.discoveryList.SelectedRows().size(), 1u);
 
     // A double-click moves a discovered device to the monitor list.
     QTest::mouseClick(discovery->viewport(), Qt::LeftButton, Qt::NoModifier, Cell(discovery, 1, 1));
     QTest::mouseDClick(discovery->viewport(), Qt::LeftButton, Qt::NoModifier,
                        Cell(discovery, 1, 1));
-    EXPECT_EQ(p.discoveryList.GetItemCount(kStateAny), 1);
-    ASSERT_EQ(p.monitorList.GetItemCount(kStateAny), 2);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(kStateAny), 1);
+    ASSERT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 2);
     EXPECT_EQ(monitor->model()->data(monitor->model()->index(1, 1)).toString(), "10.1.0.41");
 
     // A device operation without a selection says so.
-    for (int r = 0; r < p.monitorList.GetItemCount(kStateAny); ++r)
-        p.monitorList.SetItemStates(r, kStateUnselected);
-    for (int r = 0; r < p.discoveryList.GetItemCount(kStateAny); ++r)
-        p.discoveryList.SetItemStates(r, kStateUnselected);
+    for (int r = 0; r < p.lists.monitorList.GetItemCount(kStateAny); ++r)
+        p.lists.monitorList.SetItemStates(r, kStateUnselected);
+    for (int r = 0; r < p.lists.discoveryList.GetItemCount(kStateAny); ++r)
+        p.lists.discoveryList.SetItemStates(r, kStateUnselected);
     t.ui.Clear();
     QTest::mouseClick(window->Button(ids::kConfigureSettings), Qt::LeftButton);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Please select one device"});

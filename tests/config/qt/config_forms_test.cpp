@@ -47,7 +47,7 @@ class FormTest : public ::testing::Test {
         d.ip_mode = 0;
         d.group_interval = 300;
         d.revision = 3;
-        p.discovery[0] = d;
+        p.lists.discovery[0] = d;
         p.selection = {0, ListKind::Discovery, 0, 1};
     }
     // Shows the form and gives the focus to field, so keys reach it as a user's would.
@@ -133,15 +133,15 @@ TEST_F(FormTest, RadioButtonsEnableTheAddressFields) {
 }
 
 TEST_F(FormTest, LoaderAndTwoWayDevicesOpenRestricted) {
-    p.discovery[0].capabilities[1] = 0;
-    p.discovery[0].ip_mode = 1;
+    p.lists.discovery[0].capabilities[1] = 0;
+    p.lists.discovery[0].ip_mode = 1;
     {
         Configuration_Set form(p);
         EXPECT_FALSE(Find<QRadioButton>(form, "bootp")->isEnabled());
         EXPECT_TRUE(Find<QRadioButton>(form, "dhcp")->isChecked());
         EXPECT_FALSE(Find<IpAddressEdit>(form, "ip")->isEnabled());
     }
-    p.discovery[0].loader = 100;
+    p.lists.discovery[0].loader = 100;
     Configuration_Set form(p);
     for (const char* name : {"static", "dhcp", "bootp"})
         EXPECT_FALSE(Find<QRadioButton>(form, name)->isEnabled());

@@ -7,8 +7,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "base/WireConstants.h"
 #include "controls/qt/CMyEdit.h"
-#include "protocol/ProtocolConstants.h"
 #include "support/TestProgram.h"
 #include "upgrade/qt/Firmware_Upgrade.h"
 
@@ -18,7 +18,7 @@ namespace {
 class FirmwareForm : public ::testing::Test {
   protected:
     FirmwareForm() {
-        DeviceRecord& r = p.discovery[0];
+        DeviceRecord& r = p.lists.discovery[0];
         r.ip = 0x0A000005;
         r.mask = 0xFFFFFF00;
         SetText(r.mac_text, "0011223344aa");
@@ -59,7 +59,7 @@ TEST_F(FirmwareForm, OpensWithTheTargetAndCancelledBrowseEmptiesThePath) {
 }
 
 TEST_F(FirmwareForm, PasswordIsDisabledForALoaderAndStartNeedsNone) {
-    p.discovery[0].loader = kLoaderMarker;
+    p.lists.discovery[0].loader = kLoaderMarker;
     Firmware_Upgrade form(p);
     EXPECT_FALSE(Field<CMyEdit>(form, "password")->isEnabled());
     Field<QLineEdit>(form, "firmwarePath")->setText("/nonexistent/fw.hex");

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 namespace pm {
 

@@ -29,7 +29,4 @@ struct Settings {
     }
 };
 
-constexpr uint16_t kTftpLocalPort = 64517;
-constexpr uint16_t kTftpServerPort = 69;
-
 }  // namespace pm

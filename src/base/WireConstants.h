@@ -2,6 +2,7 @@
 // Wire constants of the device protocol.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace pm {
 
@@ -72,9 +73,37 @@ enum class FieldType : uint16_t {
 
 constexpr uint16_t kLoaderMarker = 100;
 
+// IP modes as the switches report and take them.
+constexpr uint16_t kIpModeStatic = 0;
+constexpr uint16_t kIpModeDhcp = 1;
+constexpr uint16_t kIpModeBootp = 2;
+constexpr uint16_t kIpModeNotReported = 3;
+
+// TFTP (RFC 1350) as the firmware upgrade speaks it.
+constexpr uint16_t kTftpLocalPort = 64517;
+constexpr uint16_t kTftpServerPort = 69;
+enum class TftpOpcode : uint16_t { WriteRequest = 2, Data = 3, Ack = 4, Error = 5 };
+
 // Event identifiers: slot i holds 33273 + 4i (broadcast), +1 multicast, +2 unicast, +3 TFTP.
 constexpr int kFirstEventId = 33273;
 constexpr int kEventSlots = 24;
 constexpr int kLastEventId = kFirstEventId + 4 * kEventSlots - 1;  // 33368
+
+enum class EventKind { Broadcast = 0, Multicast = 1, Unicast = 2, Tftp = 3 };
+
+// Identifier of kind k in slot i.
+constexpr int EventIdOf(int slot, EventKind k) {
+    return kFirstEventId + 4 * slot + static_cast<int>(k);
+}
+// The kind of socket an event identifier names, or nullopt outside 33273..33368.
+constexpr std::optional<EventKind> KindOfEvent(int eventId) {
+    if (eventId < kFirstEventId || eventId > kLastEventId)
+        return std::nullopt;
+    return static_cast<EventKind>((eventId - kFirstEventId) % 4);
+}
+// The slot an event identifier belongs to (meaningful only for identifiers in range).
+constexpr int SlotOfEvent(int eventId) {
+    return (eventId - kFirstEventId) / 4;
+}
 
 }  // namespace pm

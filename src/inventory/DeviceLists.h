@@ -1,0 +1,33 @@
+#pragma once
+// The two device tables and the list models that show them: the discovery list (switches
+// found by the last searches) and the monitor list (switches polled for liveness).
+#include <array>
+
+#include "controls/CReportCtrl.h"
+#include "inventory/DeviceRecord.h"
+
+namespace pm {
+
+using DeviceTable = std::array<DeviceRecord, kTableSize>;
+
+enum class ListKind { Discovery = 0, Monitor = 1 };
+
+struct DeviceLists {
+    DeviceTable discovery{};
+    DeviceTable monitor{};
+    CReportCtrl discoveryList;
+    CReportCtrl monitorList;
+
+    DeviceTable& Table(ListKind kind) { return kind == ListKind::Monitor ? monitor : discovery; }
+    const DeviceTable& Table(ListKind kind) const {
+        return kind == ListKind::Monitor ? monitor : discovery;
+    }
+    CReportCtrl& List(ListKind kind) {
+        return kind == ListKind::Monitor ? monitorList : discoveryList;
+    }
+    const CReportCtrl& List(ListKind kind) const {
+        return kind == ListKind::Monitor ? monitorList : discoveryList;
+    }
+};
+
+}  // namespace pm
