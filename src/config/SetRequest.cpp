@@ -3,6 +3,7 @@
 #include "base/WireConstants.h"
 #include "config/Validation.h"
 #include "inventory/PollStep.h"
+#include "protocol/ProtocolHeader.h"
 
 namespace pm {
 namespace {
@@ -22,26 +23,12 @@ std::string_view BlankIfEmpty(std::string_view text) {
 
 }  // namespace
 
-namespace {
-
-template <typename P>
-auto* EntryOf(P& p) {
-    using Entry = decltype(&p.lists.monitor[0]);
-    const int i = p.selection.index;
-    if (i < 0 || i >= static_cast<int>(kTableSize))
-        return Entry{nullptr};
-    const auto at = static_cast<size_t>(i);
-    return p.selection.list == ListKind::Monitor ? &p.lists.monitor[at] : &p.lists.discovery[at];
-}
-
-}  // namespace
-
 DeviceRecord* SelectedEntry(Program& p) {
-    return EntryOf(p);
+    return SelectedRecord(p.lists, p.selection);
 }
 
 const DeviceRecord* SelectedEntry(const Program& p) {
-    return EntryOf(p);
+    return SelectedRecord(p.lists, p.selection);
 }
 
 int ModeChange(uint16_t newMode, uint16_t currentMode) {
@@ -55,19 +42,16 @@ int ModeChange(uint16_t newMode, uint16_t currentMode) {
 size_t WriteSetHeader(const Program& p, ByteWriter& out, uint16_t command, std::string_view macText,
                       SetKind kind) {
     const size_t start = out.Position();
-    uint8_t mac[6] = {};
-    HexToBytes(macText, mac, sizeof mac);  // a text that is not a MAC leaves the bytes zero
-    const bool refresh = kind == SetKind::DhcpRefresh;
-    out.U16be(2);
-    out.U16be(refresh ? 1 : 0);
-    out.Bytes(mac, sizeof mac);
-    out.U16be(refresh ? 6 : 0);
-    out.U16be(command);
-    out.U16be(0);  // result
-    out.U32be(p.settings.header_id);
-    out.Zeros(6);  // sender MAC: the transport writes it per interface
-    out.U16be(p.sequence);
-    out.Zeros(12);
+    ProtocolHeader header = RequestHeader(p.settings.header_id, Command::Discover);
+    header.command = command;
+    // A text that is not a MAC leaves the bytes zero.
+    HexToBytes(macText, header.device_mac.data(), header.device_mac.size());
+    if (kind == SetKind::DhcpRefresh) {
+        header.minor = 1;
+        header.revision = 6;
+    }
+    header.sequence = p.sequence;
+    WriteHeader(out, header);
     return out.Position() - start;
 }
 

@@ -11,4 +11,9 @@ struct SelectionContext {
     int discoveryCount = 0;
 };
 
+// The selected device's entry in the table its list belongs to; nullptr when the selection
+// does not name an entry. The one way to reach the selected record.
+DeviceRecord* SelectedRecord(DeviceLists& lists, const SelectionContext& selection);
+const DeviceRecord* SelectedRecord(const DeviceLists& lists, const SelectionContext& selection);
+
 }  // namespace pm

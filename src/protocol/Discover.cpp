@@ -28,8 +28,7 @@ int Discover(Program& p) {
     p.lists.discoveryList.DeleteItems(kStateAny);
 
     std::array<uint8_t, kHeaderSize> request{};
-    const auto command = static_cast<uint16_t>(Command::Discover);
-    size_t length = BuildHeader(p.settings, request.data(), command);
+    size_t length = BuildDiscoverRequest(request, p.settings.header_id);
     p.lists.discovery.fill(DeviceRecord{});
     if (p.net.SendBroadcast(request.data(), length) != 0) {
         p.ui.Notice(WithErrorCode("Discovery sento fail , ErrorCode = %d", p.net.LastError()),
@@ -37,7 +36,7 @@ int Discover(Program& p) {
         return -1;
     }
 
-    length = BuildHeader(p.settings, request.data(), command);
+    length = BuildDiscoverRequest(request, p.settings.header_id);
     p.lists.discovery.fill(DeviceRecord{});
     if (p.net.SendMulticast(request.data(), length) != 0) {
         p.ui.Notice(

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "base/Bytes.h"
 #include "base/Settings.h"
 #include "base/WireConstants.h"
 
@@ -33,8 +34,18 @@ struct ProtocolHeader {
     bool operator==(const ProtocolHeader&) const = default;
 };
 
-// The bare request header: major 2, the command and the configured header_id, everything
-// else zero. buf must hold 40 bytes. Returns 40.
+// The one header encoder: writes the 40 bytes at the writer's position, the reserved ones zero.
+void WriteHeader(ByteWriter& out, const ProtocolHeader& header);
+
+// A request header: major 2, the command and the configured header_id, everything else zero
+// (the transport writes the sender MAC per interface).
+ProtocolHeader RequestHeader(uint32_t headerId, Command command);
+
+// The bare request header into buf, which must hold 40 bytes. Returns 40.
 size_t BuildHeader(const Settings& settings, uint8_t* buf, uint16_t command);
+
+// The discovery request: a bare header with command 1. Returns its length, 0 when out is too
+// small.
+size_t BuildDiscoverRequest(std::span<uint8_t> out, uint32_t headerId);
 
 }  // namespace pm

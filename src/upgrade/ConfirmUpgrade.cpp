@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "base/WireConstants.h"
 #include "inventory/DeviceRecord.h"
+#include "protocol/ProtocolHeader.h"
 #include "upgrade/UpgradePackets.h"
 
 namespace pm {
@@ -13,10 +14,7 @@ namespace {
 const DeviceRecord* TargetRecord(const Program& p) {
     const bool monitor = p.selection.list == ListKind::Monitor;
     const DeviceTable& table = monitor ? p.lists.monitor : p.lists.discovery;
-    const int index = p.selection.index;
-    const DeviceRecord* named = index >= 0 && index < static_cast<int>(kTableSize)
-                                    ? &table[static_cast<size_t>(index)]
-                                    : nullptr;
+    const DeviceRecord* named = SelectedRecord(p.lists, p.selection);
     const std::string_view target = TextOf(p.upgrade.targetMac);
     if (named && TextOf(named->mac_text) == target)
         return named;

@@ -6,15 +6,6 @@
 
 namespace pm {
 
-const DeviceRecord* SelectedRecord(const Program& p) {
-    const int index = p.selection.index;
-    if (index < 0 || index >= static_cast<int>(kTableSize))
-        return nullptr;
-    const DeviceTable& table =
-        p.selection.list == ListKind::Monitor ? p.lists.monitor : p.lists.discovery;
-    return &table[static_cast<size_t>(index)];
-}
-
 bool UpgradeInProgress(const Program& p) {
     return p.upgrade.sessionOpen || UpgradeSearchPending(p);
 }
@@ -25,7 +16,7 @@ int UpgradeCommand(Program& p, const std::function<void()>& openForm) {
         p.ui.Notice(kUpgradeAlreadyRunning, "Error", Icon::Error);
         return -1;
     }
-    const DeviceRecord* record = SelectedRecord(p);
+    const DeviceRecord* record = SelectedRecord(p.lists, p.selection);
     if (!record)
         return -1;
 

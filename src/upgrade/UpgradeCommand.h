@@ -11,9 +11,6 @@ struct DeviceRecord;
 inline constexpr const char* kUpgradeAlreadyRunning =
     "A firmware upgrade is already in progress. Wait until it has ended before starting another.";
 
-// The record the selection context names, or nullptr when its index is outside the table.
-const DeviceRecord* SelectedRecord(const Program& p);
-
 // True while a firmware form is open or the search after an upgrade is still going on.
 bool UpgradeInProgress(const Program& p);
 

@@ -4,34 +4,22 @@
 
 #include "base/Bytes.h"
 #include "base/WireConstants.h"
+#include "protocol/ProtocolHeader.h"
 
 namespace pm {
-namespace {
-
-void WriteHeader(ByteWriter& w, const uint8_t deviceMac[6], Command command, uint32_t headerId,
-                 uint16_t sequence) {
-    static constexpr uint8_t kNoMac[6] = {};
-    w.U16be(2).U16be(0).Bytes(deviceMac ? deviceMac : kNoMac, 6).U16be(0);
-    w.U16be(static_cast<uint16_t>(command)).U16be(0).U32be(headerId);
-    w.Zeros(6).U16be(sequence).Zeros(12);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 size_t BuildTriggerRequest(std::span<uint8_t> out, const uint8_t deviceMac[6], uint32_t headerId,
                            uint16_t sequence, std::optional<std::string_view> password) {
     ByteWriter w(out);
-    WriteHeader(w, deviceMac, Command::UpgradeTrigger, headerId, sequence);
+    ProtocolHeader header = RequestHeader(headerId, Command::UpgradeTrigger);
+    std::copy_n(deviceMac, header.device_mac.size(), header.device_mac.begin());
+    header.sequence = sequence;
+    WriteHeader(w, header);
     if (password) {
         w.U16be(static_cast<uint16_t>(FieldType::Password));
         w.U16be(static_cast<uint16_t>(password->size() + 4)).Text(*password);
     }
-    return w.Ok() ? w.Position() : 0;
-}
-
-size_t BuildDiscoverRequest(std::span<uint8_t> out, uint32_t headerId) {
-    ByteWriter w(out);
-    WriteHeader(w, nullptr, Command::Discover, headerId, 0);
     return w.Ok() ? w.Position() : 0;
 }
 

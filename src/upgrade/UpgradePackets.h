@@ -25,8 +25,6 @@ constexpr size_t kTriggerBuffer = 40 + 4 + 20;
 // password field. Returns the length, or 0 when it does not fit out.
 size_t BuildTriggerRequest(std::span<uint8_t> out, const uint8_t deviceMac[6], uint32_t headerId,
                            uint16_t sequence, std::optional<std::string_view> password);
-// A bare discover request (command 1): always 40 bytes.
-size_t BuildDiscoverRequest(std::span<uint8_t> out, uint32_t headerId);
 
 // The last component of a path: the text after the last '/' or '\', the whole path when
 // there is neither.

@@ -26,7 +26,7 @@ UpgradeSession::UpgradeSession(Program& p, UpgradeView view)
                                   }}),
       self_(std::make_shared<UpgradeSession*>(this)) {
     list_ = p.selection.list;
-    if (const DeviceRecord* r = SelectedRecord(p))
+    if (const DeviceRecord* r = SelectedRecord(p.lists, p.selection))
         loader_ = r->loader == kLoaderMarker;
     p_.upgrade.sessionOpen = true;
 }

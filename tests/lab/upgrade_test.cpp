@@ -19,6 +19,7 @@
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketTable.h"
 #include "protocol/HandleDatagram.h"
+#include "protocol/ProtocolHeader.h"
 #include "support/FakeUi.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeCommand.h"
