@@ -21,9 +21,6 @@
 
 namespace pm {
 
-// Timers of the main window, named as the event loop names timers.
-constexpr int kRefreshTimerId = 1;
-constexpr int kGroupReportTimerId = 3;
 constexpr uint32_t kInitialRefreshMs = 15000;
 
 struct Program {
@@ -59,8 +56,8 @@ struct Program {
     DeviceRecord passwordCopy;
     DeviceRecord refreshCopy;
 
-    TimerKey RefreshTimer() const { return {this, kRefreshTimerId}; }
-    TimerKey GroupReportTimer() const { return {this, kGroupReportTimerId}; }
+    TimerKey RefreshTimer() const { return {this, TimerId::Refresh}; }
+    TimerKey GroupReportTimer() const { return {this, TimerId::GroupReport}; }
 };
 
 }  // namespace pm

@@ -6,11 +6,15 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/TimerIds.h"
+
 namespace pm {
 
 // Timers are named by (owner, id) like window timers: starting a timer that runs already
 // replaces it.
 struct TimerKey {
+    TimerKey() = default;
+    TimerKey(const void* owner, TimerId id) : owner(owner), id(static_cast<int>(id)) {}
     const void* owner = nullptr;
     int id = 0;
     bool operator==(const TimerKey&) const = default;

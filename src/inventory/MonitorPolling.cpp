@@ -16,7 +16,6 @@
 namespace pm {
 namespace {
 
-constexpr int kPollTimerId = 1;
 constexpr uint32_t kFallbackPauseMs = 15000;
 constexpr int kMissesBeforeNotAlive = 3;
 
@@ -37,7 +36,7 @@ void ScheduleNextPass(Program& p) {
 }  // namespace
 
 TimerKey PollTimer(const Program& p) {
-    return {&p.lists.monitor, kPollTimerId};
+    return {&p.lists.monitor, TimerId::MonitorPoll};
 }
 
 uint32_t PollPauseMs(const Settings& s) {

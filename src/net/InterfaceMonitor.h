@@ -11,7 +11,6 @@ namespace pm {
 class InterfaceMonitor {
   public:
     static constexpr uint32_t kPeriodMs = 5000;
-    static constexpr int kTimerId = 32;
 
     InterfaceMonitor(EventLoop& loop, InterfaceSource& source, SocketTable& table)
         : loop_(loop), source_(source), table_(table) {}
@@ -23,7 +22,7 @@ class InterfaceMonitor {
     void Start();
     void Stop() { loop_.StopTimer(Timer()); }
     void Pass();
-    TimerKey Timer() const { return {this, kTimerId}; }
+    TimerKey Timer() const { return {this, TimerId::InterfaceMonitor}; }
 
   private:
     void Synchronise(size_t tablePosition, AdapterEntry& entry);

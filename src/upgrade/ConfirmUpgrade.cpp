@@ -57,7 +57,7 @@ void SearchRound(Program& p) {
 }  // namespace
 
 TimerKey UpgradeSearchTimer(const Program& p) {
-    return {&p.upgrade, kSearchTimerId};
+    return {&p.upgrade, TimerId::UpgradeSearch};
 }
 
 bool UpgradeSearchPending(const Program& p) {

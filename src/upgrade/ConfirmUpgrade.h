@@ -9,7 +9,6 @@ namespace pm {
 
 struct Program;
 
-constexpr int kSearchTimerId = 1;
 constexpr uint32_t kSearchStepMs = 2000;
 constexpr int kSearchRounds = 60;
 

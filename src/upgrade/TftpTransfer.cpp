@@ -26,7 +26,7 @@ TftpTransfer::~TftpTransfer() {
 }
 
 void TftpTransfer::StopAll() {
-    for (int id : {kDataTimerId, kWriteRequestTimerId, kSuccessPauseTimerId, kDoneWaitTimerId})
+    for (TimerId id : {TimerId::TftpData, TimerId::TftpWriteRequest, TimerId::TftpSuccessPause, TimerId::TftpDoneWait})
         p_.loop.StopTimer(Timer(id));
 }
 
@@ -58,8 +58,8 @@ int TftpTransfer::StartTransfer() {
     fileName_ = std::string(TftpFileName(p_.upgrade.firmwarePath));
     finishing_ = false;
     active_ = true;
-    p_.loop.StartTimer(Timer(kWriteRequestTimerId), timerMs_,
-                       [this] { OnTftpTimer(kWriteRequestTimerId); });
+    p_.loop.StartTimer(Timer(TimerId::TftpWriteRequest), timerMs_,
+                       [this] { OnTftpTimer(TimerId::TftpWriteRequest); });
     return SendWriteRequest();
 }
 
@@ -79,7 +79,7 @@ int TftpTransfer::SendWriteRequest() {
 void TftpTransfer::SendBlock(uint16_t n) {
     state_.fileSize = static_cast<uint32_t>(image_.size());
     if (n == 0)
-        p_.loop.StartTimer(Timer(kDataTimerId), timerMs_, [this] { OnTftpTimer(kDataTimerId); });
+        p_.loop.StartTimer(Timer(TimerId::TftpData), timerMs_, [this] { OnTftpTimer(TimerId::TftpData); });
     const size_t offset = size_t{n} * kTftpBlockSize;
     const size_t count =
         offset < image_.size() ? std::min(kTftpBlockSize, image_.size() - offset) : 0;
@@ -105,18 +105,18 @@ void TftpTransfer::SendBlock(uint16_t n) {
     }
 }
 
-void TftpTransfer::OnTftpTimer(int id) {
-    if (id == kDataTimerId) {
+void TftpTransfer::OnTftpTimer(TimerId id) {
+    if (id == TimerId::TftpData) {
         if (state_.dataArmed == 0) {
             state_.dataArmed = 1;
         } else if (state_.transferDone == 1) {
-            p_.loop.StopTimer(Timer(kDataTimerId));
-            p_.loop.StartOnce(Timer(kDoneWaitTimerId), kDoneWaitMs, [this] {
+            p_.loop.StopTimer(Timer(TimerId::TftpData));
+            p_.loop.StartOnce(Timer(TimerId::TftpDoneWait), kDoneWaitMs, [this] {
                 state_.transferDone = 0;
                 state_.bytesSent = 0;
             });
         } else if (state_.dataRetries == 10) {
-            p_.loop.StopTimer(Timer(kDataTimerId));
+            p_.loop.StopTimer(Timer(TimerId::TftpData));
             const std::string text = Counts("Firmware upgrade failed, translate %ld/%ld bytes",
                                             state_.bytesSent, state_.fileSize);
             state_.bytesSent = 0;
@@ -132,7 +132,7 @@ void TftpTransfer::OnTftpTimer(int id) {
             state_.dataRetries += 1;
             SendBlock(static_cast<uint16_t>(state_.currentBlock - 1));
         }
-    } else if (id == kWriteRequestTimerId) {
+    } else if (id == TimerId::TftpWriteRequest) {
         if (state_.wrqArmed == 0) {
             state_.wrqArmed = 1;
             return;
@@ -140,11 +140,11 @@ void TftpTransfer::OnTftpTimer(int id) {
         SendWriteRequest();
         state_.wrqRetries += 1;
         if (state_.wrqRetries == 5) {
-            p_.loop.StopTimer(Timer(kWriteRequestTimerId));
+            p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
             state_.wrqRetries = 0;
             // A block may be out already when the switch acknowledged late; then the data
             // timer carries the transfer on.
-            active_ = p_.loop.TimerRunning(Timer(kDataTimerId));
+            active_ = p_.loop.TimerRunning(Timer(TimerId::TftpData));
             SetStatus("Device not found");
         }
     }
@@ -171,7 +171,7 @@ void TftpTransfer::OnTftpDatagram(const uint8_t* data, size_t length) {
 void TftpTransfer::OnAck(uint16_t block) {
     state_.dataRetries = 0;
     if (block == 0) {
-        p_.loop.StopTimer(Timer(kWriteRequestTimerId));
+        p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
         state_.wrqRetries = 0;
         state_.wrqArmed = 0;
     }
@@ -185,9 +185,9 @@ void TftpTransfer::Succeed() {
     state_.bytesSent = 0;
     finishing_ = true;
     // The switch has the whole image: no more resends while it restarts.
-    p_.loop.StopTimer(Timer(kDataTimerId));
-    p_.loop.StopTimer(Timer(kWriteRequestTimerId));
-    p_.loop.StartOnce(Timer(kSuccessPauseTimerId), kSuccessPauseMs, [this] {
+    p_.loop.StopTimer(Timer(TimerId::TftpData));
+    p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
+    p_.loop.StartOnce(Timer(TimerId::TftpSuccessPause), kSuccessPauseMs, [this] {
         state_.transferDone = 1;
         state_.currentBlock = 0;
         state_.lastBlock = 0xFFFF;
@@ -202,7 +202,7 @@ void TftpTransfer::Succeed() {
 bool TftpTransfer::CancelSuccessPause() {
     if (!finishing_)
         return false;
-    p_.loop.StopTimer(Timer(kSuccessPauseTimerId));
+    p_.loop.StopTimer(Timer(TimerId::TftpSuccessPause));
     finishing_ = false;
     active_ = false;
     return true;

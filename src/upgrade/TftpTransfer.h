@@ -14,10 +14,6 @@ namespace pm {
 
 struct Program;
 
-constexpr int kDataTimerId = 1;
-constexpr int kWriteRequestTimerId = 2;
-constexpr int kSuccessPauseTimerId = 3;
-constexpr int kDoneWaitTimerId = 4;
 constexpr uint32_t kTftpTimerMs = 1500;
 constexpr uint32_t kSuccessPauseMs = 5000;
 constexpr uint32_t kDoneWaitMs = 1000;
@@ -43,7 +39,7 @@ class TftpTransfer {
     int StartTransfer();
     int SendWriteRequest();
     void SendBlock(uint16_t n);
-    void OnTftpTimer(int id);
+    void OnTftpTimer(TimerId id);
     void OnTftpDatagram(const uint8_t* data, size_t length);
     void ResetTransfer() { state_.Reset(); }
     // Closing the form: the byte count starts again.
@@ -60,7 +56,7 @@ class TftpTransfer {
     bool Active() const { return active_; }
     bool Finishing() const { return finishing_; }
     const TransferState& State() const { return state_; }
-    TimerKey Timer(int id) const { return {this, id}; }
+    TimerKey Timer(TimerId id) const { return {this, id}; }
 
   private:
     void SetStatus(const std::string& text);

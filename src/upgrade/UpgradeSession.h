@@ -15,7 +15,6 @@
 
 namespace pm {
 
-constexpr int kTriggerTimerId = 10;
 constexpr uint32_t kTriggerFirstWaitMs = 500;
 constexpr uint32_t kTriggerStepMs = 500;
 constexpr int kTriggerTries = 30;
@@ -64,7 +63,7 @@ class UpgradeSession {
     bool Busy() const { return triggering_ || transfer_.Active(); }
     const std::string& Status() const { return status_; }
     TftpTransfer& Transfer() { return transfer_; }
-    TimerKey TriggerTimer() const { return {this, kTriggerTimerId}; }
+    TimerKey TriggerTimer() const { return {this, TimerId::UpgradeTrigger}; }
 
   private:
     void SetStatus(const std::string& text);

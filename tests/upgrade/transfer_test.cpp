@@ -48,7 +48,7 @@ TEST_F(Transfer, WriteRequestIsResentFiveTimesThenDeviceNotFound) {
         ASSERT_EQ(Tftp(2).size(), 1 + resend);
     }
     EXPECT_EQ(statuses.back(), "Device not found");
-    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(kWriteRequestTimerId)));
+    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpWriteRequest)));
     EXPECT_FALSE(busy);
     t.loop.Advance(30000);
     EXPECT_EQ(Tftp().size(), 6u);
@@ -67,7 +67,7 @@ TEST_F(Transfer, DataBlockIsResentEverySecondTickAndGivenUpAfterTenResends) {
     t.loop.Advance(700);
     Ack(0);  // block 1 leaves; the data timer starts with it
     ASSERT_EQ(Tftp(3).size(), 1u);
-    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(kWriteRequestTimerId)));
+    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpWriteRequest)));
     t.loop.Advance(1500);  // arms
     EXPECT_EQ(Tftp(3).size(), 1u);
     for (size_t resend = 1; resend <= 10; ++resend) {
@@ -82,7 +82,7 @@ TEST_F(Transfer, DataBlockIsResentEverySecondTickAndGivenUpAfterTenResends) {
     t.loop.Advance(1);
     EXPECT_EQ(statuses.back(), "Firmware upgrade failed, translate 512/1500 bytes");
     EXPECT_EQ(Tftp(3).size(), 11u);
-    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(kDataTimerId)));
+    EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpData)));
     EXPECT_EQ(session->Transfer().State().bytesSent, 0u);
     EXPECT_EQ(closes, 0);  // the form stays open
     EXPECT_TRUE(std::regex_match(
