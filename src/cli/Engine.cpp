@@ -1,26 +1,22 @@
 #include "cli/Engine.h"
 
-#include "base/WireConstants.h"
+#include "app/SocketEvents.h"
 #include "cli/Target.h"
 #include "config/Validation.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/Discover.h"
-#include "protocol/HandleDatagram.h"
 #include "storage/ConfigFolder.h"
 #include "storage/SettingsFile.h"
 
 namespace pm::cli {
 
 Engine::Engine()
-    : table_(ui, loop, tableSettings_, ops_),
-      program(ui, loop, table_, source_),
-      monitor_(loop, source_, table_) {
+    : network_(ui, loop), program(ui, loop, network_.GetTransport(), network_.Interfaces()) {
     program.configFolder = ConfigFolderPath();
 }
 
 Engine::~Engine() {
-    monitor_.Stop();
-    table_.CloseAll();
+    network_.Stop();
 }
 
 bool Engine::Start() {
@@ -28,18 +24,10 @@ bool Engine::Start() {
         ui.Notice(kAppWillFail, "Error", Icon::Error, Owner::MainWindow);
         return false;
     }
-    tableSettings_ = program.settings;
     CreateDiscoveryColumns(program);
     CreateMonitorColumns(program);
-    table_.SetNotifyHandler([this](int eventId) {
-        uint8_t buffer[kMaxDatagram] = {};
-        uint32_t from = 0;
-        uint16_t port = 0;
-        const int n = table_.ReceiveFromEvent(eventId, buffer, sizeof buffer, from, port);
-        if (n >= 0)
-            HandleDatagram(program, buffer, static_cast<size_t>(n), from);
-    });
-    monitor_.Start();
+    network_.Start(program.settings,
+                   [this](int eventId) { OnDeviceSocketEvent(program, eventId); });
     return true;
 }
 

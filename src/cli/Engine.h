@@ -6,12 +6,9 @@
 
 #include "app/PollLoop.h"
 #include "app/Program.h"
+#include "app/RealNetwork.h"
 #include "cli/Commands.h"
 #include "cli/StderrUi.h"
-#include "net/InterfaceMonitor.h"
-#include "net/LinuxInterfaceSource.h"
-#include "net/SocketOps.h"
-#include "net/SocketTable.h"
 
 namespace pm::cli {
 
@@ -39,16 +36,10 @@ class Engine {
     PollLoop loop;
 
   private:
-    Settings tableSettings_;  // the socket table reads the loaded settings from here
-    PosixSocketOps ops_;
-    LinuxInterfaceSource source_;
-    SocketTable table_;
+    RealNetwork network_;
 
   public:
     Program program;
-
-  private:
-    InterfaceMonitor monitor_;
 };
 
 }  // namespace pm::cli
