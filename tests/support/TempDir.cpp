@@ -1,8 +1,8 @@
+#include "support/TempDir.h"
+
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
-
-#include "support/TestProgram.h"
 
 namespace pm::test {
 

@@ -1,29 +1,16 @@
 #pragma once
 // A fresh program with recording fakes, for one test.
-#include <filesystem>
+#include <cstdio>
 #include <string>
 
 #include "app/Program.h"
 #include "support/FakeInterfaceSource.h"
 #include "support/FakeTransport.h"
 #include "support/FakeUi.h"
+#include "support/TempDir.h"
 #include "support/VirtualLoop.h"
 
 namespace pm::test {
-
-// A scratch folder under the system's temporary directory, removed with the object.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 struct TestProgram {
     FakeUi ui;

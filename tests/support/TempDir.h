@@ -1,0 +1,21 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace pm::test {
+
+// A scratch folder under the system's temporary directory, removed with the object.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace pm::test
