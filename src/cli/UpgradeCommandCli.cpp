@@ -3,41 +3,29 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/UpgradeContextOf.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
 #include "upgrade/UpgradeCommand.h"
 #include "upgrade/UpgradeSession.h"
 
 namespace pm::cli {
-namespace {
-
-bool IsFailureStatus(const std::string& status) {
-    return status == "Trigger fail" || status == "Device not found" ||
-           status.rfind("Firmware upgrade failed", 0) == 0;
-}
-
-}  // namespace
 
 int RunUpgrade(const UpgradeOptions& o) {
     Engine e;
     if (e.StartWithTarget(o.target) < 0)
         return 1;
-    Program& p = e.program;
+    const UpgradeContext context = UpgradeContextOf(e.program);
 
-    std::string status;
-    bool failed = false;
     UpgradeView view;
-    view.status = [&](const std::string& text) {
-        status = text;
+    view.status = [](const std::string& text) {
         std::fprintf(stderr, "Upgrade State: %s\n", text.c_str());
-        if (IsFailureStatus(text))
-            failed = true;
     };
     view.close = [] {};
     view.busy = [](bool) {};
     std::unique_ptr<UpgradeSession> session;
-    if (UpgradeCommand(p, [&] {
-            session = std::make_unique<UpgradeSession>(p, view);
+    if (UpgradeCommand(context, [&] {
+            session = std::make_unique<UpgradeSession>(context, view);
             session->Open();
         }) != 0)
         return 1;
@@ -45,28 +33,23 @@ int RunUpgrade(const UpgradeOptions& o) {
         return 1;
 
     const size_t before = e.ui.Messages().size();
+    // An error shown meanwhile by the rest of the program (a device's error reply, a socket
+    // that could not be opened) ends the wait as a failure too; it carries no upgrade outcome.
+    auto otherError = [&] {
+        for (const auto& m : e.ui.Since(before))
+            if (m.icon == Icon::Error)
+                return true;
+        return false;
+    };
     session->Start(o.image, o.password);
-    int outcome = -1;
-    e.RunUntil(
-        [&] {
-            for (const auto& m : e.ui.Since(before)) {
-                if (m.text == "Upgrade successful")
-                    outcome = 0;
-                if (m.text == "Upgrade fail" || m.icon == Icon::Error)
-                    outcome = 1;
-            }
-            if (outcome < 0 && failed)
-                outcome = 1;
-            return outcome >= 0;
-        },
-        static_cast<uint64_t>(o.timeoutSeconds * 1000.0));
-    if (outcome < 0) {
+    e.RunUntil([&] { return session->Outcome() != UpgradeOutcome::None || otherError(); },
+               static_cast<uint64_t>(o.timeoutSeconds * 1000.0));
+    const UpgradeOutcome outcome = session->Outcome();
+    if (outcome == UpgradeOutcome::None && !otherError())
         e.ui.Notice("The upgrade did not end within the time allowed", "Error", Icon::Error,
                     Owner::NoWindow);
-        outcome = 1;
-    }
     session->OnFormClosing();
-    return outcome;
+    return outcome == UpgradeOutcome::Succeeded ? 0 : 1;
 }
 
 }  // namespace pm::cli

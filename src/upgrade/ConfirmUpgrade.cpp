@@ -1,6 +1,5 @@
 #include "upgrade/ConfirmUpgrade.h"
 
-#include "app/Program.h"
 #include "base/WireConstants.h"
 #include "inventory/DeviceRecord.h"
 #include "protocol/ProtocolHeader.h"
@@ -11,62 +10,70 @@ namespace {
 
 // The wait values of the upgraded switch. The selection context names it, unless the user
 // has chosen another device since; then the switch is looked up by its MAC in that list.
-const DeviceRecord* TargetRecord(const Program& p) {
-    const bool monitor = p.selection.list == ListKind::Monitor;
-    const DeviceTable& table = monitor ? p.lists.monitor : p.lists.discovery;
-    const DeviceRecord* named = SelectedRecord(p.lists, p.selection);
-    const std::string_view target = TextOf(p.upgrade.targetMac);
+const DeviceRecord* TargetRecord(const UpgradeContext& context) {
+    const SelectionContext& selection = context.selection;
+    const bool monitor = selection.list == ListKind::Monitor;
+    const DeviceTable& table = monitor ? context.lists.monitor : context.lists.discovery;
+    const DeviceRecord* named = SelectedRecord(context.lists, selection);
+    const std::string_view target = TextOf(context.watch.targetMac);
     if (named && TextOf(named->mac_text) == target)
         return named;
-    const int used = monitor ? p.selection.monitorCount : p.selection.discoveryCount;
+    const int used = monitor ? selection.monitorCount : selection.discoveryCount;
     for (int i = 0; i < used && i < static_cast<int>(kTableSize); ++i)
         if (!target.empty() && TextOf(table[static_cast<size_t>(i)].mac_text) == target)
             return &table[static_cast<size_t>(i)];
     return named;
 }
 
-uint32_t SearchStepMs(const Program& p) {
-    return p.upgrade.searchStepMs != 0 ? p.upgrade.searchStepMs : kSearchStepMs;
+uint32_t SearchStepMs(const UpgradeWatch& watch) {
+    return watch.searchStepMs != 0 ? watch.searchStepMs : kSearchStepMs;
 }
 
-int SearchRounds(const Program& p) {
-    return p.upgrade.searchRounds > 0 ? p.upgrade.searchRounds : kSearchRounds;
+int SearchRounds(const UpgradeWatch& watch) {
+    return watch.searchRounds > 0 ? watch.searchRounds : kSearchRounds;
 }
 
-void SearchRound(Program& p) {
-    p.upgrade.searchCount += 1;
-    p.lists.discoveryList.DeleteItems(kStateAny);
-    p.lists.discovery.fill(DeviceRecord{});
+void SearchRound(const UpgradeContext& context, std::function<void(UpgradeOutcome)> ended) {
+    UpgradeWatch& watch = context.watch;
+    watch.searchCount += 1;
+    context.lists.discoveryList.DeleteItems(kStateAny);
+    context.lists.discovery.fill(DeviceRecord{});
     uint8_t request[kHeaderSize];
-    const size_t length = BuildDiscoverRequest(request, p.settings.header_id);
-    p.net.SendBroadcast(request, length);
-    p.net.SendMulticast(request, length);
-    p.loop.StartOnce(UpgradeSearchTimer(p), SearchStepMs(p), [&p] {
-        if (p.upgrade.searchCount < SearchRounds(p) && !p.upgrade.upgradeConfirmed) {
-            SearchRound(p);
-            return;
-        }
-        p.upgrade.searchCount = 0;
-        if (p.upgrade.upgradeConfirmed)
-            p.ui.Notice("Upgrade successful", "information", Icon::Information, Owner::MainWindow);
-        else
-            p.ui.Notice("Upgrade fail", "information", Icon::Warning, Owner::MainWindow);
-    });
+    const size_t length = BuildDiscoverRequest(request, context.settings.header_id);
+    context.transport.SendBroadcast(request, length);
+    context.transport.SendMulticast(request, length);
+    context.loop.StartOnce(
+        UpgradeSearchTimer(watch), SearchStepMs(watch), [context, ended = std::move(ended)] {
+            UpgradeWatch& watch = context.watch;
+            if (watch.searchCount < SearchRounds(watch) && !watch.upgradeConfirmed) {
+                SearchRound(context, ended);
+                return;
+            }
+            watch.searchCount = 0;
+            const bool found = watch.upgradeConfirmed != 0;
+            if (found)
+                context.ui.Notice("Upgrade successful", "information", Icon::Information,
+                                  Owner::MainWindow);
+            else
+                context.ui.Notice("Upgrade fail", "information", Icon::Warning, Owner::MainWindow);
+            if (ended)
+                ended(found ? UpgradeOutcome::Succeeded : UpgradeOutcome::NotConfirmed);
+        });
 }
 
 }  // namespace
 
-TimerKey UpgradeSearchTimer(const Program& p) {
-    return {&p.upgrade, TimerId::UpgradeSearch};
+TimerKey UpgradeSearchTimer(const UpgradeWatch& watch) {
+    return {&watch, TimerId::UpgradeSearch};
 }
 
-bool UpgradeSearchPending(const Program& p) {
-    return p.loop.TimerRunning(UpgradeSearchTimer(p));
+bool UpgradeSearchPending(const EventLoop& loop, const UpgradeWatch& watch) {
+    return loop.TimerRunning(UpgradeSearchTimer(watch));
 }
 
-void ConfirmUpgrade(Program& p) {
+void ConfirmUpgrade(const UpgradeContext& context, std::function<void(UpgradeOutcome)> ended) {
     uint32_t a = 0, b = 0;
-    if (const DeviceRecord* r = TargetRecord(p)) {
+    if (const DeviceRecord* r = TargetRecord(context)) {
         a = r->upgrade_wait_1;
         b = r->upgrade_wait_2;
     }
@@ -74,10 +81,11 @@ void ConfirmUpgrade(Program& p) {
         a = 10;
     if (b == 0)
         b = 120;
-    p.loop.StartOnce(UpgradeSearchTimer(p), (a + b) * 1000, [&p] {
-        p.upgrade.upgradeConfirmed = 0;
-        SearchRound(p);
-    });
+    context.loop.StartOnce(UpgradeSearchTimer(context.watch), (a + b) * 1000,
+                           [context, ended = std::move(ended)] {
+                               context.watch.upgradeConfirmed = 0;
+                               SearchRound(context, ended);
+                           });
 }
 
 }  // namespace pm

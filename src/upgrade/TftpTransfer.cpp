@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "app/Program.h"
 #include "base/AddressText.h"
 #include "storage/EventLog.h"
 #include "upgrade/FirmwareImage.h"
@@ -19,15 +18,17 @@ std::string Counts(const char* format, uint32_t sent, uint32_t size) {
 
 }  // namespace
 
-TftpTransfer::TftpTransfer(Program& p, TransferEvents events) : p_(p), events_(std::move(events)) {}
+TftpTransfer::TftpTransfer(const UpgradeContext& context, TransferEvents events)
+    : context_(context), events_(std::move(events)) {}
 
 TftpTransfer::~TftpTransfer() {
     StopAll();
 }
 
 void TftpTransfer::StopAll() {
-    for (TimerId id : {TimerId::TftpData, TimerId::TftpWriteRequest, TimerId::TftpSuccessPause, TimerId::TftpDoneWait})
-        p_.loop.StopTimer(Timer(id));
+    for (TimerId id : {TimerId::TftpData, TimerId::TftpWriteRequest, TimerId::TftpSuccessPause,
+                       TimerId::TftpDoneWait})
+        context_.loop.StopTimer(Timer(id));
 }
 
 void TftpTransfer::SetStatus(const std::string& text) {
@@ -35,31 +36,38 @@ void TftpTransfer::SetStatus(const std::string& text) {
         events_.status(text);
 }
 
+void TftpTransfer::Fail(UpgradeOutcome outcome) {
+    if (events_.failed)
+        events_.failed(outcome);
+}
+
 void TftpTransfer::AppendUpgradeLog(const std::string& text) {
     char stamp[20];
     FormatLogTime(stamp);
-    if (!AppendLogText(p_.ui, p_.configFolder, std::string(stamp) + " "))
+    if (!AppendLogText(context_.ui, context_.configFolder, std::string(stamp) + " "))
         return;
-    AppendLogText(p_.ui, p_.configFolder,
-                  AddressToText(p_.upgrade.targetAddress) + " " + text + " \r\n");
+    AppendLogText(context_.ui, context_.configFolder,
+                  AddressToText(context_.watch.targetAddress) + " " + text + " \r\n");
 }
 
 int TftpTransfer::StartTransfer() {
-    switch (ReadImageFile(p_.upgrade.firmwarePath, image_)) {
+    switch (ReadImageFile(context_.watch.firmwarePath, image_)) {
         case ImageCheck::Ok:
             break;
         case ImageCheck::NotFound:
-            p_.ui.Notice("Invalid firmware file.", "Error", Icon::Error, Owner::Form);
+            context_.ui.Notice("Invalid firmware file.", "Error", Icon::Error, Owner::Form);
+            Fail(UpgradeOutcome::ImageUnreadable);
             return -1;
         case ImageCheck::TooLarge:
-            p_.ui.Notice(kImageTooLarge, "Error", Icon::Error, Owner::Form);
+            context_.ui.Notice(kImageTooLarge, "Error", Icon::Error, Owner::Form);
+            Fail(UpgradeOutcome::ImageTooLarge);
             return -1;
     }
-    fileName_ = std::string(TftpFileName(p_.upgrade.firmwarePath));
+    fileName_ = std::string(TftpFileName(context_.watch.firmwarePath));
     finishing_ = false;
     active_ = true;
-    p_.loop.StartTimer(Timer(TimerId::TftpWriteRequest), timerMs_,
-                       [this] { OnTftpTimer(TimerId::TftpWriteRequest); });
+    context_.loop.StartTimer(Timer(TimerId::TftpWriteRequest), timerMs_,
+                             [this] { OnTftpTimer(TimerId::TftpWriteRequest); });
     return SendWriteRequest();
 }
 
@@ -68,9 +76,10 @@ int TftpTransfer::SendWriteRequest() {
     const size_t length = BuildWriteRequest(request, fileName_);
     state_.dataArmed = 0;
     state_.transferDone = 0;
-    if (p_.net.SendTftp(p_.upgrade.targetAddress, p_.upgrade.targetMask, request, length,
-                        kTftpServerPort) == -1) {
-        p_.ui.Notice("Write request send error", "Error", Icon::Error, Owner::Form);
+    if (context_.transport.SendTftp(context_.watch.targetAddress, context_.watch.targetMask,
+                                    request, length, kTftpServerPort) == -1) {
+        context_.ui.Notice("Write request send error", "Error", Icon::Error, Owner::Form);
+        Fail(UpgradeOutcome::TftpSendFailed);
         return -1;
     }
     return 0;
@@ -79,7 +88,8 @@ int TftpTransfer::SendWriteRequest() {
 void TftpTransfer::SendBlock(uint16_t n) {
     state_.fileSize = static_cast<uint32_t>(image_.size());
     if (n == 0)
-        p_.loop.StartTimer(Timer(TimerId::TftpData), timerMs_, [this] { OnTftpTimer(TimerId::TftpData); });
+        context_.loop.StartTimer(Timer(TimerId::TftpData), timerMs_,
+                                 [this] { OnTftpTimer(TimerId::TftpData); });
     const size_t offset = size_t{n} * kTftpBlockSize;
     const size_t count =
         offset < image_.size() ? std::min(kTftpBlockSize, image_.size() - offset) : 0;
@@ -92,9 +102,11 @@ void TftpTransfer::SendBlock(uint16_t n) {
         BuildDataPacket(packet, state_.currentBlock,
                         std::span<const uint8_t>(image_.data() + (count ? offset : 0), count));
     state_.dataArmed = 0;
-    if (p_.net.SendTftp(p_.upgrade.targetAddress, p_.upgrade.targetMask, packet, length,
-                        kTftpServerPort) == -1)
-        p_.ui.Notice("Firmware upgrade failed.", "Error", Icon::Error, Owner::Form);
+    if (context_.transport.SendTftp(context_.watch.targetAddress, context_.watch.targetMask, packet,
+                                    length, kTftpServerPort) == -1) {
+        context_.ui.Notice("Firmware upgrade failed.", "Error", Icon::Error, Owner::Form);
+        Fail(UpgradeOutcome::TftpSendFailed);
+    }
 
     if (count < kTftpBlockSize) {
         state_.lastBlock = state_.currentBlock;
@@ -110,13 +122,13 @@ void TftpTransfer::OnTftpTimer(TimerId id) {
         if (state_.dataArmed == 0) {
             state_.dataArmed = 1;
         } else if (state_.transferDone == 1) {
-            p_.loop.StopTimer(Timer(TimerId::TftpData));
-            p_.loop.StartOnce(Timer(TimerId::TftpDoneWait), kDoneWaitMs, [this] {
+            context_.loop.StopTimer(Timer(TimerId::TftpData));
+            context_.loop.StartOnce(Timer(TimerId::TftpDoneWait), kDoneWaitMs, [this] {
                 state_.transferDone = 0;
                 state_.bytesSent = 0;
             });
         } else if (state_.dataRetries == 10) {
-            p_.loop.StopTimer(Timer(TimerId::TftpData));
+            context_.loop.StopTimer(Timer(TimerId::TftpData));
             const std::string text = Counts("Firmware upgrade failed, translate %ld/%ld bytes",
                                             state_.bytesSent, state_.fileSize);
             state_.bytesSent = 0;
@@ -128,6 +140,7 @@ void TftpTransfer::OnTftpTimer(TimerId id) {
             active_ = false;
             SetStatus(text);
             AppendUpgradeLog(text);
+            Fail(UpgradeOutcome::TransferFailed);
         } else if (state_.currentBlock != 0) {
             state_.dataRetries += 1;
             SendBlock(static_cast<uint16_t>(state_.currentBlock - 1));
@@ -140,12 +153,13 @@ void TftpTransfer::OnTftpTimer(TimerId id) {
         SendWriteRequest();
         state_.wrqRetries += 1;
         if (state_.wrqRetries == 5) {
-            p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
+            context_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
             state_.wrqRetries = 0;
             // A block may be out already when the switch acknowledged late; then the data
             // timer carries the transfer on.
-            active_ = p_.loop.TimerRunning(Timer(TimerId::TftpData));
+            active_ = context_.loop.TimerRunning(Timer(TimerId::TftpData));
             SetStatus("Device not found");
+            Fail(UpgradeOutcome::DeviceNotFound);
         }
     }
 }
@@ -171,7 +185,7 @@ void TftpTransfer::OnTftpDatagram(const uint8_t* data, size_t length) {
 void TftpTransfer::OnAck(uint16_t block) {
     state_.dataRetries = 0;
     if (block == 0) {
-        p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
+        context_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
         state_.wrqRetries = 0;
         state_.wrqArmed = 0;
     }
@@ -185,9 +199,9 @@ void TftpTransfer::Succeed() {
     state_.bytesSent = 0;
     finishing_ = true;
     // The switch has the whole image: no more resends while it restarts.
-    p_.loop.StopTimer(Timer(TimerId::TftpData));
-    p_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
-    p_.loop.StartOnce(Timer(TimerId::TftpSuccessPause), kSuccessPauseMs, [this] {
+    context_.loop.StopTimer(Timer(TimerId::TftpData));
+    context_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
+    context_.loop.StartOnce(Timer(TimerId::TftpSuccessPause), kSuccessPauseMs, [this] {
         state_.transferDone = 1;
         state_.currentBlock = 0;
         state_.lastBlock = 0xFFFF;
@@ -202,7 +216,7 @@ void TftpTransfer::Succeed() {
 bool TftpTransfer::CancelSuccessPause() {
     if (!finishing_)
         return false;
-    p_.loop.StopTimer(Timer(TimerId::TftpSuccessPause));
+    context_.loop.StopTimer(Timer(TimerId::TftpSuccessPause));
     finishing_ = false;
     active_ = false;
     return true;
@@ -217,7 +231,8 @@ void TftpTransfer::OnError(const std::string& text) {
     state_.bytesSent = 0;
     active_ = false;
     SetStatus(" ");
-    p_.ui.Notice(text, "Firmware upgrade failed", Icon::Error, Owner::MainWindow);
+    context_.ui.Notice(text, "Firmware upgrade failed", Icon::Error, Owner::MainWindow);
+    Fail(UpgradeOutcome::DeviceError);
     if (events_.aborted)
         events_.aborted();
 }

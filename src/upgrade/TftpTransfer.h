@@ -9,10 +9,10 @@
 
 #include "base/EventLoop.h"
 #include "upgrade/TransferState.h"
+#include "upgrade/UpgradeContext.h"
+#include "upgrade/UpgradeOutcome.h"
 
 namespace pm {
-
-struct Program;
 
 constexpr uint32_t kTftpTimerMs = 1500;
 constexpr uint32_t kSuccessPauseMs = 5000;
@@ -24,11 +24,14 @@ struct TransferEvents {
     std::function<void()> succeeded;
     // The switch sent an error packet: the form closes.
     std::function<void()> aborted;
+    // A failure the transfer has reported (its message or status is out): not every one ends
+    // the transfer, a send error leaves it to the retransmission timers.
+    std::function<void(UpgradeOutcome)> failed;
 };
 
 class TftpTransfer {
   public:
-    TftpTransfer(Program& p, TransferEvents events);
+    TftpTransfer(const UpgradeContext& context, TransferEvents events);
     ~TftpTransfer();
     TftpTransfer(const TftpTransfer&) = delete;
     TftpTransfer& operator=(const TftpTransfer&) = delete;
@@ -60,13 +63,14 @@ class TftpTransfer {
 
   private:
     void SetStatus(const std::string& text);
+    void Fail(UpgradeOutcome outcome);
     void AppendUpgradeLog(const std::string& text);
     void OnAck(uint16_t block);
     void OnError(const std::string& text);
     void Succeed();
     void StopAll();
 
-    Program& p_;
+    UpgradeContext context_;
     TransferEvents events_;
     TransferState state_;
     std::vector<uint8_t> image_;

@@ -1,42 +1,43 @@
 #include "upgrade/UpgradeCommand.h"
 
-#include "app/Program.h"
 #include "net/SubnetCheck.h"
 #include "upgrade/ConfirmUpgrade.h"
 
 namespace pm {
 
-bool UpgradeInProgress(const Program& p) {
-    return p.upgrade.sessionOpen || UpgradeSearchPending(p);
+bool UpgradeInProgress(const EventLoop& loop, const UpgradeWatch& watch) {
+    return watch.sessionOpen || UpgradeSearchPending(loop, watch);
 }
 
-int UpgradeCommand(Program& p, const std::function<void()>& openForm) {
+int UpgradeCommand(const UpgradeContext& context, const std::function<void()>& openForm) {
     // One target, one set of flags: a second upgrade would steal the first one's replies.
-    if (UpgradeInProgress(p)) {
-        p.ui.Notice(kUpgradeAlreadyRunning, "Error", Icon::Error);
+    if (UpgradeInProgress(context.loop, context.watch)) {
+        context.ui.Notice(kUpgradeAlreadyRunning, "Error", Icon::Error);
         return -1;
     }
-    const DeviceRecord* record = SelectedRecord(p.lists, p.selection);
+    const SelectionContext& selection = context.selection;
+    const DeviceRecord* record = SelectedRecord(context.lists, selection);
     if (!record)
         return -1;
 
-    const bool monitor = p.selection.list == ListKind::Monitor;
-    const DeviceTable& table = monitor ? p.lists.monitor : p.lists.discovery;
-    const int used = monitor ? p.selection.monitorCount : p.selection.discoveryCount;
+    const bool monitor = selection.list == ListKind::Monitor;
+    const DeviceTable& table = monitor ? context.lists.monitor : context.lists.discovery;
+    const int used = monitor ? selection.monitorCount : selection.discoveryCount;
     int occurrences = 0;
     for (int i = 0; i < used && i < static_cast<int>(kTableSize); ++i)
         if (table[static_cast<size_t>(i)].ip == record->ip)
             ++occurrences;
     if (occurrences >= 2) {
-        p.ui.Notice("Duplicate IP", "Error", Icon::Error);
+        context.ui.Notice("Duplicate IP", "Error", Icon::Error);
         return -1;
     }
-    if (CheckManagerSubnet(p, record->ip) == -1)
+    if (CheckManagerSubnet(context.interfaces, context.ui, record->ip) == -1)
         return -1;
 
-    SetText(p.upgrade.targetMac, TextOf(record->mac_text));
-    p.upgrade.targetAddress = record->ip;
-    p.upgrade.targetMask = record->mask;
+    UpgradeWatch& watch = context.watch;
+    SetText(watch.targetMac, TextOf(record->mac_text));
+    watch.targetAddress = record->ip;
+    watch.targetMask = record->mask;
     if (openForm)
         openForm();
     return 0;

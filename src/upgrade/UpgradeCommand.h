@@ -3,18 +3,19 @@
 // reached, records it as the upgrade target and asks the GUI to open the firmware form.
 #include <functional>
 
-namespace pm {
+#include "base/EventLoop.h"
+#include "protocol/UpgradeWatch.h"
+#include "upgrade/UpgradeContext.h"
 
-struct Program;
-struct DeviceRecord;
+namespace pm {
 
 inline constexpr const char* kUpgradeAlreadyRunning =
     "A firmware upgrade is already in progress. Wait until it has ended before starting another.";
 
 // True while a firmware form is open or the search after an upgrade is still going on.
-bool UpgradeInProgress(const Program& p);
+bool UpgradeInProgress(const EventLoop& loop, const UpgradeWatch& watch);
 
 // 0 when the form was opened, -1 when a check failed (its message has been shown).
-int UpgradeCommand(Program& p, const std::function<void()>& openForm);
+int UpgradeCommand(const UpgradeContext& context, const std::function<void()>& openForm);
 
 }  // namespace pm

@@ -9,40 +9,58 @@
 
 namespace pm {
 
-UpgradeSession::UpgradeSession(Program& p, UpgradeView view)
-    : p_(p),
+UpgradeSession::UpgradeSession(const UpgradeContext& context, UpgradeView view)
+    : context_(context),
       view_(std::move(view)),
-      transfer_(p, TransferEvents{[this](const std::string& text) { SetStatus(text); },
-                                  [this] {
-                                      ConfirmUpgrade(p_);
-                                      SyncBusy();
-                                      if (view_.close)
-                                          view_.close();
-                                  },
-                                  [this] {
-                                      SyncBusy();
-                                      if (view_.close)
-                                          view_.close();
-                                  }}),
+      transfer_(context, TransferEvents{[this](const std::string& text) { SetStatus(text); },
+                                        [this] {
+                                            Confirm();
+                                            SyncBusy();
+                                            if (view_.close)
+                                                view_.close();
+                                        },
+                                        [this] {
+                                            SyncBusy();
+                                            if (view_.close)
+                                                view_.close();
+                                        },
+                                        [this](UpgradeOutcome outcome) { outcome_ = outcome; }}),
       self_(std::make_shared<UpgradeSession*>(this)) {
-    list_ = p.selection.list;
-    if (const DeviceRecord* r = SelectedRecord(p.lists, p.selection))
+    list_ = context.selection.list;
+    if (const DeviceRecord* r = SelectedRecord(context.lists, context.selection))
         loader_ = r->loader == kLoaderMarker;
-    p_.upgrade.sessionOpen = true;
+    context_.watch.sessionOpen = true;
 }
 
 UpgradeSession::~UpgradeSession() {
-    p_.loop.StopTimer(TriggerTimer());
+    context_.loop.StopTimer(TriggerTimer());
     *self_ = nullptr;
-    p_.upgrade.sessionOpen = false;
+    context_.watch.sessionOpen = false;
+}
+
+UpgradeOutcome UpgradeSession::Outcome() const {
+    // The trigger's next step ends it as "Trigger fail".
+    if (triggering_ && context_.watch.passwordRejected)
+        return UpgradeOutcome::TriggerRefused;
+    return outcome_;
+}
+
+void UpgradeSession::Confirm() {
+    // The search outlives a closed form; its result is kept only while the session lives.
+    std::weak_ptr<UpgradeSession*> weak = self_;
+    ConfirmUpgrade(context_, [weak](UpgradeOutcome outcome) {
+        auto alive = weak.lock();
+        if (alive && *alive)
+            (*alive)->outcome_ = outcome;
+    });
 }
 
 std::string UpgradeSession::DeviceIpText() const {
-    return AddressToText(p_.upgrade.targetAddress);
+    return AddressToText(context_.watch.targetAddress);
 }
 
 std::string UpgradeSession::DeviceMacText() const {
-    return std::string(TextOf(p_.upgrade.targetMac));
+    return std::string(TextOf(context_.watch.targetMac));
 }
 
 void UpgradeSession::SetStatus(const std::string& text) {
@@ -63,8 +81,8 @@ void UpgradeSession::SyncBusy() {
 
 void UpgradeSession::AttachTftp() {
     std::weak_ptr<UpgradeSession*> weak = self_;
-    Transport* net = &p_.net;
-    p_.net.AttachTftpWindow([weak, net](int eventId) {
+    Transport* net = &context_.transport;
+    context_.transport.AttachTftpWindow([weak, net](int eventId) {
         auto alive = weak.lock();
         if (alive && *alive) {
             (*alive)->OnTftpEvent(eventId);
@@ -84,16 +102,16 @@ void UpgradeSession::Open() {
 }
 
 std::string UpgradeSession::Browse() {
-    auto chosen = p_.ui.ChooseOpenFile("*.hex", FirmwareFileFilters());
-    p_.upgrade.firmwarePath = chosen ? *chosen : std::string();
-    return p_.upgrade.firmwarePath;
+    auto chosen = context_.ui.ChooseOpenFile("*.hex", FirmwareFileFilters());
+    context_.watch.firmwarePath = chosen ? *chosen : std::string();
+    return context_.watch.firmwarePath;
 }
 
 void UpgradeSession::OnTftpEvent(int eventId) {
     uint8_t buffer[kTftpReceiveSize];
     uint32_t from = 0;
     uint16_t port = 0;
-    const int n = p_.net.ReceiveFromEvent(eventId, buffer, sizeof buffer, from, port);
+    const int n = context_.transport.ReceiveFromEvent(eventId, buffer, sizeof buffer, from, port);
     if (n < 0)
         return;
     OnTftpDatagram(buffer, static_cast<size_t>(n));
@@ -103,31 +121,36 @@ void UpgradeSession::OnTftpEvent(int eventId) {
 void UpgradeSession::Start(std::string_view path, std::string_view password) {
     if (Busy())
         return;
-    p_.upgrade.passwordRejected = 0;
+    context_.watch.passwordRejected = 0;
+    outcome_ = UpgradeOutcome::None;
     if (!loader_ && !IsValidPasswordLength(password)) {
-        p_.ui.Notice("Password must be 1-20 characters length.", "Error", Icon::Error, Owner::Form);
+        context_.ui.Notice("Password must be 1-20 characters length.", "Error", Icon::Error,
+                           Owner::Form);
+        outcome_ = UpgradeOutcome::PasswordInvalid;
         return;
     }
     switch (CheckImageFile(std::string(path))) {
         case ImageCheck::Ok:
             break;
         case ImageCheck::NotFound:
-            p_.ui.Notice("Firmware file not found", "Error", Icon::Error, Owner::Form);
+            context_.ui.Notice("Firmware file not found", "Error", Icon::Error, Owner::Form);
+            outcome_ = UpgradeOutcome::ImageNotFound;
             return;
         case ImageCheck::TooLarge:
-            p_.ui.Notice(kImageTooLarge, "Error", Icon::Error, Owner::Form);
+            context_.ui.Notice(kImageTooLarge, "Error", Icon::Error, Owner::Form);
+            outcome_ = UpgradeOutcome::ImageTooLarge;
             return;
     }
-    p_.upgrade.firmwarePath = std::string(path);
+    context_.watch.firmwarePath = std::string(path);
     password_ = loader_ ? std::string() : std::string(password);
-    triggerSequence_ = p_.sequence;
+    triggerSequence_ = context_.sequence;
     triggering_ = true;
     tries_ = 0;
     statusBeforeStart_ = status_;
     SetStatus("Wait....");
     SyncBusy();
-    p_.loop.StartOnce(TriggerTimer(), kTriggerFirstWaitMs, [this] {
-        if (p_.upgrade.triggerAcknowledged)
+    context_.loop.StartOnce(TriggerTimer(), kTriggerFirstWaitMs, [this] {
+        if (context_.watch.triggerAcknowledged)
             AfterTries();
         else
             SendTry();
@@ -135,34 +158,35 @@ void UpgradeSession::Start(std::string_view path, std::string_view password) {
 }
 
 void UpgradeSession::SendTry() {
-    if (p_.upgrade.passwordRejected) {
+    if (context_.watch.passwordRejected) {
         AfterTries();
         return;
     }
     tries_ += 1;
     uint8_t mac[6] = {};
-    HexToBytes(TextOf(p_.upgrade.targetMac), mac, sizeof mac);
+    HexToBytes(TextOf(context_.watch.targetMac), mac, sizeof mac);
     uint8_t packet[kTriggerBuffer];
     const size_t length =
-        BuildTriggerRequest(packet, mac, p_.settings.header_id, triggerSequence_,
+        BuildTriggerRequest(packet, mac, context_.settings.header_id, triggerSequence_,
                             loader_ ? std::nullopt : std::optional<std::string_view>(password_));
     int sent = 0;
     if (list_ == ListKind::Discovery) {
-        sent = p_.net.SendBroadcast(packet, length);
+        sent = context_.transport.SendBroadcast(packet, length);
         if (sent != -1)
-            sent = p_.net.SendMulticast(packet, length);
+            sent = context_.transport.SendMulticast(packet, length);
     } else {
-        sent = p_.net.SendToDevice(p_.upgrade.targetAddress, packet, length);
+        sent = context_.transport.SendToDevice(context_.watch.targetAddress, packet, length);
     }
     if (sent == -1) {
-        p_.ui.Notice("Upgrade trigger send error", "Error", Icon::Error, Owner::Form);
+        context_.ui.Notice("Upgrade trigger send error", "Error", Icon::Error, Owner::Form);
+        outcome_ = UpgradeOutcome::TriggerSendFailed;
         SetStatus(statusBeforeStart_);  // the form shows what it showed before Start
         EndTrigger();
         return;
     }
-    p_.loop.StartOnce(TriggerTimer(), kTriggerStepMs, [this] {
-        if (p_.upgrade.triggerAcknowledged || tries_ >= kTriggerTries ||
-            p_.upgrade.passwordRejected)
+    context_.loop.StartOnce(TriggerTimer(), kTriggerStepMs, [this] {
+        if (context_.watch.triggerAcknowledged || tries_ >= kTriggerTries ||
+            context_.watch.passwordRejected)
             AfterTries();
         else
             SendTry();
@@ -171,34 +195,36 @@ void UpgradeSession::SendTry() {
 
 void UpgradeSession::AfterTries() {
     AttachTftp();
-    p_.loop.StartOnce(TriggerTimer(), kTriggerPauseMs, [this] { BeginTransfer(); });
+    context_.loop.StartOnce(TriggerTimer(), kTriggerPauseMs, [this] { BeginTransfer(); });
 }
 
 void UpgradeSession::BeginTransfer() {
     triggering_ = false;
-    if (p_.upgrade.triggerAcknowledged) {
+    if (context_.watch.triggerAcknowledged) {
         if (transfer_.StartTransfer() == 0)
-            p_.upgrade.triggerAcknowledged = 0;
+            context_.watch.triggerAcknowledged = 0;
     } else {
+        outcome_ = context_.watch.passwordRejected ? UpgradeOutcome::TriggerRefused
+                                                   : UpgradeOutcome::TriggerFailed;
         SetStatus("Trigger fail");
     }
     SyncBusy();
 }
 
 void UpgradeSession::EndTrigger() {
-    p_.loop.StopTimer(TriggerTimer());
+    context_.loop.StopTimer(TriggerTimer());
     triggering_ = false;
     SyncBusy();
 }
 
 void UpgradeSession::OnFormClosing() {
-    p_.loop.StopTimer(TriggerTimer());
+    context_.loop.StopTimer(TriggerTimer());
     triggering_ = false;
     transfer_.ClearBytesSent();
     // Closed during the pause after the last block: the switch has its image and restarts,
     // so the search for it goes ahead.
     if (transfer_.CancelSuccessPause())
-        ConfirmUpgrade(p_);
+        Confirm();
 }
 
 }  // namespace pm

@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Program.h"
 #include "base/EventLoop.h"
+#include "base/Ui.h"
+#include "inventory/DeviceLists.h"
 #include "upgrade/TftpTransfer.h"
+#include "upgrade/UpgradeContext.h"
+#include "upgrade/UpgradeOutcome.h"
 
 namespace pm {
 
@@ -34,7 +37,7 @@ inline const std::vector<FileFilter>& FirmwareFileFilters() {
 
 class UpgradeSession {
   public:
-    UpgradeSession(Program& p, UpgradeView view);
+    UpgradeSession(const UpgradeContext& context, UpgradeView view);
     ~UpgradeSession();
     UpgradeSession(const UpgradeSession&) = delete;
     UpgradeSession& operator=(const UpgradeSession&) = delete;
@@ -42,7 +45,7 @@ class UpgradeSession {
     // What the form shows when it opens.
     std::string DeviceIpText() const;
     std::string DeviceMacText() const;
-    const std::string& FirmwarePath() const { return p_.upgrade.firmwarePath; }
+    const std::string& FirmwarePath() const { return context_.watch.firmwarePath; }
     bool Loader() const { return loader_; }
 
     // Opening the form: TFTP replies come here from now on; the transfer starts afresh.
@@ -61,6 +64,9 @@ class UpgradeSession {
     }
 
     bool Busy() const { return triggering_ || transfer_.Active(); }
+    // How the upgrade begun by the last Start ended, or the failure it last reported; None
+    // while nothing has. A refused password counts from the moment the receiver has seen it.
+    UpgradeOutcome Outcome() const;
     const std::string& Status() const { return status_; }
     TftpTransfer& Transfer() { return transfer_; }
     TimerKey TriggerTimer() const { return {this, TimerId::UpgradeTrigger}; }
@@ -73,8 +79,9 @@ class UpgradeSession {
     void BeginTransfer();
     void EndTrigger();
     void SyncBusy();
+    void Confirm();
 
-    Program& p_;
+    UpgradeContext context_;
     UpgradeView view_;
     TftpTransfer transfer_;
     ListKind list_ = ListKind::Discovery;
@@ -86,6 +93,7 @@ class UpgradeSession {
     bool shownBusy_ = false;
     std::string status_;
     std::string statusBeforeStart_;
+    UpgradeOutcome outcome_ = UpgradeOutcome::None;
     // Handlers given to the transport outlive the form; they check this before using it.
     std::shared_ptr<UpgradeSession*> self_;
 };

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/UpgradeContextOf.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeSession.h"
 
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.upgrade.firmwarePath = b.image;
     bool closed = false;
     auto session = std::make_unique<pm::UpgradeSession>(
-        p, pm::UpgradeView{nullptr, [&closed] { closed = true; }, nullptr});
+        pm::UpgradeContextOf(p), pm::UpgradeView{nullptr, [&closed] { closed = true; }, nullptr});
     session->Open();
     session->Transfer().StartTransfer();
 

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/PollLoop.h"
+#include "app/UpgradeContextOf.h"
 #include "base/Bytes.h"
 #include "base/WireConstants.h"
 #include "lab/support/Lab.h"
@@ -163,20 +164,21 @@ class Rig {
 
     // The upgrade command and the form's session, as the firmware form opens them.
     bool OpenForm() {
-        const int rc = UpgradeCommand(*program_, [this] {
+        const UpgradeContext context = UpgradeContextOf(*program_);
+        const int rc = UpgradeCommand(context, [this, &context] {
             session_ = std::make_unique<UpgradeSession>(
-                *program_, UpgradeView{[this](const std::string& text) {
-                                           statuses_.emplace_back(Clock::now(), text);
-                                       },
-                                       [this] {
-                                           // The form closes after the session's handler returns.
-                                           loop_.Post([this] {
-                                               if (session_)
-                                                   session_->OnFormClosing();
-                                               session_.reset();
-                                           });
-                                       },
-                                       nullptr});
+                context, UpgradeView{[this](const std::string& text) {
+                                         statuses_.emplace_back(Clock::now(), text);
+                                     },
+                                     [this] {
+                                         // The form closes after the session's handler returns.
+                                         loop_.Post([this] {
+                                             if (session_)
+                                                 session_->OnFormClosing();
+                                             session_.reset();
+                                         });
+                                     },
+                                     nullptr});
             session_->Open();
         });
         return rc == 0 && session_;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/UpgradeContextOf.h"
 #include "config/Validation.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeCommand.h"
@@ -40,13 +41,13 @@ class UpgradeFixture : public ::testing::Test {
 
     // Runs the upgrade command and opens the form's session as the GUI would.
     void OpenForm() {
-        ASSERT_EQ(UpgradeCommand(p, [this] { MakeSession(); }), 0);
+        ASSERT_EQ(UpgradeCommand(context, [this] { MakeSession(); }), 0);
         ASSERT_TRUE(session);
     }
     void MakeSession() {
         session = std::make_unique<UpgradeSession>(
-            p, UpgradeView{[this](const std::string& s) { statuses.push_back(s); },
-                           [this] { ++closes; }, [this](bool b) { busy = b; }});
+            context, UpgradeView{[this](const std::string& s) { statuses.push_back(s); },
+                                 [this] { ++closes; }, [this](bool b) { busy = b; }});
         session->Open();
     }
 
@@ -91,6 +92,7 @@ class UpgradeFixture : public ::testing::Test {
 
     TestProgram t;
     Program& p = t.program;
+    UpgradeContext context = UpgradeContextOf(p);
     std::unique_ptr<UpgradeSession> session;
     std::vector<std::string> statuses;
     int closes = 0;

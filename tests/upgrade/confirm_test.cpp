@@ -11,7 +11,7 @@ TEST_F(Confirm, WaitsThenSearchesUntilTheSwitchAnswers) {
     SetText(p.upgrade.targetMac, "0011223344aa");
     p.lists.discoveryList.InsertColumn(0, "IP");
     p.lists.discoveryList.InsertItem(0, "10.0.0.5", -1, 0);
-    ConfirmUpgrade(p);
+    ConfirmUpgrade(context);
     t.loop.Advance(129999);  // 10 s + 120 s when the record gives no wait values
     EXPECT_TRUE(t.net.sent.empty());
     p.upgrade.upgradeConfirmed = 1;  // an answer before the search is not counted
@@ -40,14 +40,14 @@ TEST_F(Confirm, WaitsThenSearchesUntilTheSwitchAnswers) {
     const Message success{"Upgrade successful", "information", Icon::Information,
                           Owner::MainWindow};
     EXPECT_EQ(t.ui.messages, std::vector<Message>{success});
-    EXPECT_FALSE(UpgradeSearchPending(p));
+    EXPECT_FALSE(UpgradeSearchPending(t.loop, p.upgrade));
 }
 
 TEST_F(Confirm, SixtyRoundsWithoutAnAnswerGiveUpgradeFail) {
     SetText(p.upgrade.targetMac, "0011223344aa");
     p.lists.discovery[0].upgrade_wait_1 = 5;
     p.lists.discovery[0].upgrade_wait_2 = 7;
-    ConfirmUpgrade(p);
+    ConfirmUpgrade(context);
     t.loop.Advance(11999);
     EXPECT_TRUE(t.net.sent.empty());
     t.loop.Advance(1);
@@ -68,7 +68,7 @@ TEST_F(Confirm, AShorterPaceGivesUpAfterItsOwnRounds) {
     p.lists.discovery[0].upgrade_wait_2 = 1;
     p.upgrade.searchStepMs = 300;
     p.upgrade.searchRounds = 3;
-    ConfirmUpgrade(p);
+    ConfirmUpgrade(context);
     t.loop.Advance(2000 + 899);
     EXPECT_EQ(t.net.Of(SendKind::Broadcast).size(), 3u);
     EXPECT_TRUE(t.ui.messages.empty());
@@ -84,7 +84,7 @@ TEST_F(Confirm, WaitValuesComeFromTheUpgradedSwitchEvenIfTheSelectionMoved) {
     p.lists.discovery[0].upgrade_wait_2 = 2;
     AddDevice(p.lists.discovery, 1, 0x0A000009, "0011223344bb");
     p.selection = {1, ListKind::Discovery, 0, 2};  // the user has chosen another switch since
-    ConfirmUpgrade(p);
+    ConfirmUpgrade(context);
     t.loop.Advance(3000);
     EXPECT_EQ(t.net.sent.size(), 2u);
 }

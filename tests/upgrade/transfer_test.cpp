@@ -175,7 +175,7 @@ TEST_F(Transfer, LastAcknowledgementPausesFiveSecondsThenClosesAndSearches) {
     t.loop.Advance(1);
     EXPECT_EQ(closes, 1);
     EXPECT_FALSE(busy);
-    EXPECT_TRUE(UpgradeSearchPending(p));
+    EXPECT_TRUE(UpgradeSearchPending(t.loop, p.upgrade));
     EXPECT_TRUE(t.ui.messages.empty());
 }
 
@@ -185,7 +185,7 @@ TEST_F(Transfer, ClosingTheFormDuringThePauseStillSearches) {
     Ack(1);
     session->OnFormClosing();
     session.reset();
-    EXPECT_TRUE(UpgradeSearchPending(p));
+    EXPECT_TRUE(UpgradeSearchPending(t.loop, p.upgrade));
     EXPECT_EQ(closes, 0);
 }
 

@@ -25,7 +25,7 @@ TEST_F(Trigger, CommandRefusesADuplicateAddressAndAForeignSubnet) {
     int opened = 0;
     AddDevice(p.lists.discovery, 1, kSwitchIp, "0011223344bb");
     p.selection.discoveryCount = 2;
-    EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
+    EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), -1);
     ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0], (Message{"Duplicate IP", "Error", Icon::Error, Owner::MainWindow}));
 
@@ -34,7 +34,7 @@ TEST_F(Trigger, CommandRefusesADuplicateAddressAndAForeignSubnet) {
     AddDevice(p.lists.monitor, 0, 0xC0A80105, "0011223344cc");
     AddDevice(p.lists.monitor, 1, kSwitchIp, "0011223344dd");
     p.selection = {0, ListKind::Monitor, 2, 2};
-    EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
+    EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), -1);
     EXPECT_EQ(t.ui.Texts(),
               std::vector<std::string>{"The device IP and manager IP are not in the same subnet"});
     EXPECT_EQ(opened, 0);
@@ -44,17 +44,17 @@ TEST_F(Trigger, CommandRefusesADuplicateAddressAndAForeignSubnet) {
 TEST_F(Trigger, SecondCommandIsRefusedWhileAFormIsOpenOrTheSearchRuns) {
     OpenForm();
     int opened = 0;
-    EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
+    EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), -1);
     EXPECT_EQ(t.ui.messages.back(),
               (Message{kUpgradeAlreadyRunning, "Error", Icon::Error, Owner::MainWindow}));
 
     session.reset();
-    ConfirmUpgrade(p);
-    EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), -1);
+    ConfirmUpgrade(context);
+    EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), -1);
     t.loop.Advance((130 + 120) * 1000);
-    EXPECT_FALSE(UpgradeSearchPending(p));
+    EXPECT_FALSE(UpgradeSearchPending(t.loop, p.upgrade));
     AddDevice(p.lists.discovery, 0, kSwitchIp, "0011223344aa");  // the search emptied the table
-    EXPECT_EQ(UpgradeCommand(p, [&] { ++opened; }), 0);
+    EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), 0);
     EXPECT_EQ(opened, 1);
 }
 

@@ -15,6 +15,7 @@
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
 #include "app/SocketEvents.h"
+#include "app/UpgradeContextOf.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -141,7 +142,7 @@ void CPortmesaDlg::BuildControls() {
     });
     connectButton(ids::kUpgradeFirmware, [this] {
         if (SelectOneDevice(program_))
-            RunFirmwareUpgrade(program_, this);
+            RunFirmwareUpgrade(UpgradeContextOf(program_), this);
     });
     connectButton(ids::kDhcpRefresh, [this] {
         if (SelectOneDevice(program_))

@@ -23,21 +23,21 @@ QLineEdit* ReadOnlyEdit(const char* name) {
 
 }  // namespace
 
-Firmware_Upgrade::Firmware_Upgrade(Program& program, QWidget* parent)
-    : QDialog(parent), program_(program) {
+Firmware_Upgrade::Firmware_Upgrade(const UpgradeContext& context, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle("Firmware Upgrade");
     setModal(false);
 
     session_ = std::make_unique<UpgradeSession>(
-        program_, UpgradeView{[this](const std::string& text) {
-                                  state_->setText(QString::fromStdString(text));
-                              },
-                              // Closed after the session's handler has returned.
-                              [this] { QTimer::singleShot(0, this, [this] { reject(); }); },
-                              [this](bool busy) {
-                                  start_->setEnabled(!busy);
-                                  browse_->setEnabled(!busy);
-                              }});
+        context, UpgradeView{[this](const std::string& text) {
+                                 state_->setText(QString::fromStdString(text));
+                             },
+                             // Closed after the session's handler has returned.
+                             [this] { QTimer::singleShot(0, this, [this] { reject(); }); },
+                             [this](bool busy) {
+                                 start_->setEnabled(!busy);
+                                 browse_->setEnabled(!busy);
+                             }});
 
     deviceIp_ = ReadOnlyEdit("deviceIp");
     deviceMac_ = ReadOnlyEdit("deviceMac");
@@ -111,9 +111,9 @@ void Firmware_Upgrade::reject() {
     QDialog::reject();
 }
 
-int RunFirmwareUpgrade(Program& program, QWidget* mainWindow) {
-    return UpgradeCommand(program, [&program, mainWindow] {
-        auto* form = new Firmware_Upgrade(program, mainWindow);
+int RunFirmwareUpgrade(const UpgradeContext& context, QWidget* mainWindow) {
+    return UpgradeCommand(context, [&context, mainWindow] {
+        auto* form = new Firmware_Upgrade(context, mainWindow);
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
     });

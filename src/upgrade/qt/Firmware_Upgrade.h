@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/Program.h"
+#include "upgrade/UpgradeContext.h"
 #include "upgrade/UpgradeSession.h"
 
 class QLineEdit;
@@ -18,7 +18,7 @@ class CMyEdit;
 class Firmware_Upgrade : public QDialog {
     Q_OBJECT
   public:
-    explicit Firmware_Upgrade(Program& program, QWidget* parent = nullptr);
+    explicit Firmware_Upgrade(const UpgradeContext& context, QWidget* parent = nullptr);
     ~Firmware_Upgrade() override;
 
     UpgradeSession& Session() { return *session_; }
@@ -30,7 +30,6 @@ class Firmware_Upgrade : public QDialog {
     void OnBrowse();
     void OnStart();
 
-    Program& program_;
     std::unique_ptr<UpgradeSession> session_;
     QLineEdit* deviceIp_ = nullptr;
     QLineEdit* deviceMac_ = nullptr;
@@ -44,6 +43,6 @@ class Firmware_Upgrade : public QDialog {
 
 // "Upgrade firmware" for the main window's current selection: runs the upgrade command and,
 // when its checks pass, opens the form (deleted when it closes). 0 or -1 as the command.
-int RunFirmwareUpgrade(Program& program, QWidget* mainWindow);
+int RunFirmwareUpgrade(const UpgradeContext& context, QWidget* mainWindow);
 
 }  // namespace pm

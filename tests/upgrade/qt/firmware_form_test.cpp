@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "app/UpgradeContextOf.h"
 #include "base/WireConstants.h"
 #include "controls/qt/CMyEdit.h"
 #include "support/TestProgram.h"
@@ -39,7 +40,7 @@ class FirmwareForm : public ::testing::Test {
 };
 
 TEST_F(FirmwareForm, OpensWithTheTargetAndCancelledBrowseEmptiesThePath) {
-    Firmware_Upgrade form(p);
+    Firmware_Upgrade form(UpgradeContextOf(p));
     EXPECT_EQ(form.windowTitle(), "Firmware Upgrade");
     EXPECT_FALSE(form.isModal());
     EXPECT_EQ(Field<QLineEdit>(form, "deviceIp")->text(), "10.0.0.5");
@@ -60,7 +61,7 @@ TEST_F(FirmwareForm, OpensWithTheTargetAndCancelledBrowseEmptiesThePath) {
 
 TEST_F(FirmwareForm, PasswordIsDisabledForALoaderAndStartNeedsNone) {
     p.lists.discovery[0].loader = kLoaderMarker;
-    Firmware_Upgrade form(p);
+    Firmware_Upgrade form(UpgradeContextOf(p));
     EXPECT_FALSE(Field<CMyEdit>(form, "password")->isEnabled());
     Field<QLineEdit>(form, "firmwarePath")->setText("/nonexistent/fw.hex");
     Field<QPushButton>(form, "start")->click();
@@ -68,7 +69,7 @@ TEST_F(FirmwareForm, PasswordIsDisabledForALoaderAndStartNeedsNone) {
 }
 
 TEST_F(FirmwareForm, CancelClosesTheFormAndFreesTheUpgrade) {
-    QPointer<Firmware_Upgrade> form = new Firmware_Upgrade(p);
+    QPointer<Firmware_Upgrade> form = new Firmware_Upgrade(UpgradeContextOf(p));
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->show();
     EXPECT_TRUE(p.upgrade.sessionOpen);
