@@ -24,13 +24,13 @@ Engine::~Engine() {
 }
 
 bool Engine::Start() {
-    if (LoadSettings(program) != 0) {
+    if (LoadSettings(program.ui, program.configFolder, program.settings) != 0) {
         ui.Notice(kAppWillFail, "Error", Icon::Error, Owner::MainWindow);
         return false;
     }
     tableSettings_ = program.settings;
-    CreateDiscoveryColumns(program);
-    CreateMonitorColumns(program);
+    CreateDiscoveryColumns(program.lists, program.settings);
+    CreateMonitorColumns(program.lists, program.settings);
     table_.SetNotifyHandler([this](int eventId) {
         uint8_t buffer[kMaxDatagram] = {};
         uint32_t from = 0;

@@ -2,19 +2,18 @@
 
 #include <arpa/inet.h>
 
-#include "app/Program.h"
 #include "base/AddressText.h"
 
 namespace pm {
 
-int CheckManagerSubnet(Program& p, uint32_t deviceAddress) {
-    for (const auto& adapter : p.interfaces.ReadAdapters()) {
-        for (const auto& a : adapter.addresses) {
-            if (IsSameSubnet(deviceAddress, ntohl(a.address), ntohl(a.mask)) == 0)
+int CheckManagerSubnet(InterfaceSource& interfaces, Ui& ui, uint32_t deviceAddress) {
+    for (const auto& adapter : interfaces.ReadAdapters()) {
+        for (const auto& local : adapter.addresses) {
+            if (IsSameSubnet(deviceAddress, ntohl(local.address), ntohl(local.mask)) == 0)
                 return 1;
         }
     }
-    p.ui.Notice("The device IP and manager IP are not in the same subnet", "Error", Icon::Error);
+    ui.Notice("The device IP and manager IP are not in the same subnet", "Error", Icon::Error);
     return -1;
 }
 

@@ -31,7 +31,7 @@ int UpgradeCommand(Program& p, const std::function<void()>& openForm) {
         p.ui.Notice("Duplicate IP", "Error", Icon::Error);
         return -1;
     }
-    if (CheckManagerSubnet(p, record->ip) == -1)
+    if (CheckManagerSubnet(p.interfaces, p.ui, record->ip) == -1)
         return -1;
 
     SetText(p.upgrade.targetMac, TextOf(record->mac_text));

@@ -14,6 +14,7 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "app/MonitorPolling.h"
 #include "app/SocketEvents.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
@@ -24,7 +25,6 @@
 #include "controls/qt/CReportView.h"
 #include "controls/qt/DrawnImages.h"
 #include "inventory/MonitorCommands.h"
-#include "inventory/MonitorPolling.h"
 #include "inventory/SortList.h"
 #include "protocol/Discover.h"
 #include "storage/EventLog.h"
@@ -127,10 +127,13 @@ void CPortmesaDlg::BuildControls() {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
     connectButton(ids::kDiscover, [this] { Discover(program_); });
-    connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
-    connectButton(ids::kAddItem,
-                  [this] { AddDeviceByAddress(program_, Add_remoteIP::Form(program_, this)); });
-    connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_); });
+    connectButton(ids::kAddToMonitor,
+                  [this] { AddSelectedToMonitor(program_.lists, program_.settings, program_.ui); });
+    connectButton(ids::kAddItem, [this] {
+        AddDeviceByAddress(program_.lists, program_.settings, program_.ui,
+                           Add_remoteIP::Form(program_, this));
+    });
+    connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_.lists, program_.ui); });
     connectButton(ids::kConfigureSettings, [this] {
         if (SelectOneDevice(program_))
             Configuration_Set::Run(program_, this);
@@ -151,7 +154,7 @@ void CPortmesaDlg::BuildControls() {
     connectButton(ids::kExit, [this] { accept(); });
 
     connect(discoveryView_, &CReportView::rowDoubleClicked, this,
-            [this] { AddOneToMonitor(program_); });
+            [this] { AddOneToMonitor(program_.lists, program_.settings, program_.ui); });
     connect(monitorView_, &CReportView::rowDoubleClicked, this,
             [this] { OpenDeviceWeb(program_, WebRequest::DoubleClick); });
     connect(discoveryView_, &CReportView::itemChanged, this,
@@ -238,13 +241,13 @@ void CPortmesaDlg::Start() {
 void CPortmesaDlg::OnMenu(int id) {
     switch (id) {
         case ids::kMonitorSave:
-            SaveMonitorListDefault(program_);
+            SaveMonitorListDefault(program_.lists, program_.ui, program_.configFolder);
             return;
         case ids::kMonitorSaveAs:
-            SaveMonitorListAs(program_);
+            SaveMonitorListAs(program_.lists, program_.ui);
             return;
         case ids::kMonitorLoad:
-            LoadMonitorList(program_);
+            LoadMonitorList(program_.lists, program_.settings, program_.ui);
             return;
         case ids::kMenuExit:
             reject();
@@ -278,7 +281,7 @@ void CPortmesaDlg::OnListClicked(ListKind list) {
 }
 
 void CPortmesaDlg::OnColumnClicked(ListKind list, int column) {
-    SortList(program_, list, column);
+    SortList(program_.lists, program_.sortAscending, list, column);
 }
 
 void CPortmesaDlg::OnSocketEvent(int eventId) {
