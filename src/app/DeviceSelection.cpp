@@ -11,8 +11,8 @@ namespace {
 
 Lookup FindSelected(const Program& p, ListKind list, int row) {
     if (list == ListKind::Discovery)
-        return FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(row, kDiscMac));
-    return FindMonitorByAddress(p, p.lists.monitorList.GetItemText(row, kMonIp));
+        return FindDiscoveryByMac(p.lists, p.lists.discoveryList.GetItemText(row, kDiscMac));
+    return FindMonitorByAddress(p.lists, p.lists.monitorList.GetItemText(row, kMonIp));
 }
 
 bool InTable(const Lookup& l) {

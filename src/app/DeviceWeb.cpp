@@ -21,7 +21,7 @@ void OpenDeviceWeb(Program& p, WebRequest from) {
 
     const std::string ipText =
         p.lists.monitorList.GetItemText(p.lists.monitorList.FirstSelected(), kMonIp);
-    const Lookup found = FindMonitorByAddress(p, ipText);
+    const Lookup found = FindMonitorByAddress(p.lists, ipText);
     if (!found.found || found.index >= static_cast<int>(kTableSize))
         return fail(kWebSelectOne);
     const DeviceRecord& entry = p.lists.monitor[static_cast<size_t>(found.index)];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "inventory/MonitorPolling.h"
+#include "app/MonitorPolling.h"
 #include "inventory/RowBuilders.h"
 #include "net/GroupReport.h"
 #include "storage/MonitorFile.h"
@@ -13,15 +13,15 @@ namespace pm {
 
 StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTransport) {
     StartupOutcome out;
-    if (LoadSettings(p) != 0)
+    if (LoadSettings(p.ui, p.configFolder, p.settings) != 0)
         p.ui.Notice(kAppWillFail, "Error", Icon::Error);
     out.groupIntervalItem = p.settings.multicast_interface_on_off != 0;
 
-    CreateDiscoveryColumns(p);
-    CreateMonitorColumns(p);
+    CreateDiscoveryColumns(p.lists, p.settings);
+    CreateMonitorColumns(p.lists, p.settings);
     p.lists.discovery.fill(DeviceRecord{});
     p.lists.monitor.fill(DeviceRecord{});
-    RestoreMonitorList(p);
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
 
     if (startTransport)
         startTransport();

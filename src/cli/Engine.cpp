@@ -20,12 +20,12 @@ Engine::~Engine() {
 }
 
 bool Engine::Start() {
-    if (LoadSettings(program) != 0) {
+    if (LoadSettings(program.ui, program.configFolder, program.settings) != 0) {
         ui.Notice(kAppWillFail, "Error", Icon::Error, Owner::MainWindow);
         return false;
     }
-    CreateDiscoveryColumns(program);
-    CreateMonitorColumns(program);
+    CreateDiscoveryColumns(program.lists, program.settings);
+    CreateMonitorColumns(program.lists, program.settings);
     network_.Start(program.settings,
                    [this](int eventId) { OnDeviceSocketEvent(program, eventId); });
     return true;

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "app/MonitorPolling.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
-#include "inventory/MonitorPolling.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
 
@@ -55,7 +55,7 @@ int RunMonitor(const MonitorOptions& o) {
     if (!e.Start())
         return 1;
     Program& p = e.program;
-    if (LoadMonitorListFrom(p, o.file) != 0)
+    if (LoadMonitorListFrom(p.lists, p.settings, p.ui, o.file) != 0)
         return 1;
     if (p.lists.monitorList.GetItemCount() == 0) {
         e.ui.Notice("The monitor list file holds no switch", "Error", Icon::Error, Owner::NoWindow);

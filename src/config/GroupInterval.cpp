@@ -20,8 +20,8 @@ bool ApplyGroupInterval(Program& p, std::string_view typed) {
         return false;
     }
     const bool on = *interval != 0;
-    StoreSetting(p.ui, p.configFolder, on ? "1" : "0", 1);
-    StoreSetting(p.ui, p.configFolder, typed, 2);
+    StoreSetting(p.ui, p.configFolder, on ? "1" : "0", StoredSetting::MulticastTimerFlag);
+    StoreSetting(p.ui, p.configFolder, typed, StoredSetting::MulticastTimer);
     p.settings.multicast_timer = *interval;
     p.settings.multicast_timer_flag = on ? 1 : 0;
     p.settings.multicast_interface_on_off = 1;

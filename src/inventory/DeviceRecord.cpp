@@ -36,73 +36,76 @@ uint16_t U16(ByteReader& r) {
 
 }  // namespace
 
-void EncodeRecord(const DeviceRecord& d, std::span<uint8_t, kRecordSize> out) {
-    ByteWriter w(out);
-    w.U32le(d.id_stamp);
-    PutText(w, d.mac_text);
-    PutText(w, d.product_name);
-    PutText(w, d.system_name);
-    PutText(w, d.location);
-    PutText(w, d.group_interval_text);
-    PutText(w, d.ip_text);
-    PutText(w, d.mask_text);
-    PutText(w, d.gateway_text);
-    PutText(w, d.password);
-    PutText(w, d.new_password);
-    w.Zeros(3);
-    w.U32le(d.ip).U32le(d.mask).U32le(d.gateway).U32le(static_cast<uint32_t>(d.group_interval));
-    w.Bytes(d.type21_value, 2).Zeros(2);
-    w.U32le(static_cast<uint32_t>(d.row_flag))
-        .U32le(static_cast<uint32_t>(d.missed_polls))
-        .U32le(static_cast<uint32_t>(d.status_mark))
-        .U32le(static_cast<uint32_t>(d.answered));
-    w.U16le(d.last_command)
-        .U16le(d.major)
-        .U16le(d.revision)
-        .U16le(d.minor)
-        .U16le(d.loader)
-        .U16le(d.ip_mode);
-    for (uint32_t word : d.capabilities)
-        w.U32le(word);
-    w.U16le(d.upgrade_wait_1).U16le(d.upgrade_wait_2);
+void EncodeRecord(const DeviceRecord& record, std::span<uint8_t, kRecordSize> out) {
+    ByteWriter writer(out);
+    writer.U32le(record.id_stamp);
+    PutText(writer, record.mac_text);
+    PutText(writer, record.product_name);
+    PutText(writer, record.system_name);
+    PutText(writer, record.location);
+    PutText(writer, record.group_interval_text);
+    PutText(writer, record.ip_text);
+    PutText(writer, record.mask_text);
+    PutText(writer, record.gateway_text);
+    PutText(writer, record.password);
+    PutText(writer, record.new_password);
+    writer.Zeros(3);
+    writer.U32le(record.ip)
+        .U32le(record.mask)
+        .U32le(record.gateway)
+        .U32le(static_cast<uint32_t>(record.group_interval));
+    writer.Bytes(record.type21_value, 2).Zeros(2);
+    writer.U32le(static_cast<uint32_t>(record.row_flag))
+        .U32le(static_cast<uint32_t>(record.missed_polls))
+        .U32le(static_cast<uint32_t>(record.status_mark))
+        .U32le(static_cast<uint32_t>(record.answered));
+    writer.U16le(record.last_command)
+        .U16le(record.major)
+        .U16le(record.revision)
+        .U16le(record.minor)
+        .U16le(record.loader)
+        .U16le(record.ip_mode);
+    for (uint32_t word : record.capabilities)
+        writer.U32le(word);
+    writer.U16le(record.upgrade_wait_1).U16le(record.upgrade_wait_2);
 }
 
 DeviceRecord DecodeRecord(std::span<const uint8_t, kRecordSize> in) {
-    ByteReader r(in);
-    DeviceRecord d;
-    d.id_stamp = U32(r);
-    GetText(r, d.mac_text);
-    GetText(r, d.product_name);
-    GetText(r, d.system_name);
-    GetText(r, d.location);
-    GetText(r, d.group_interval_text);
-    GetText(r, d.ip_text);
-    GetText(r, d.mask_text);
-    GetText(r, d.gateway_text);
-    GetText(r, d.password);
-    GetText(r, d.new_password);
-    r.Skip(3);
-    d.ip = U32(r);
-    d.mask = U32(r);
-    d.gateway = U32(r);
-    d.group_interval = static_cast<int32_t>(U32(r));
-    r.Bytes(d.type21_value, 2);
-    r.Skip(2);
-    d.row_flag = static_cast<int32_t>(U32(r));
-    d.missed_polls = static_cast<int32_t>(U32(r));
-    d.status_mark = static_cast<int32_t>(U32(r));
-    d.answered = static_cast<int32_t>(U32(r));
-    d.last_command = U16(r);
-    d.major = U16(r);
-    d.revision = U16(r);
-    d.minor = U16(r);
-    d.loader = U16(r);
-    d.ip_mode = U16(r);
-    for (uint32_t& word : d.capabilities)
-        word = U32(r);
-    d.upgrade_wait_1 = U16(r);
-    d.upgrade_wait_2 = U16(r);
-    return d;
+    ByteReader reader(in);
+    DeviceRecord record;
+    record.id_stamp = U32(reader);
+    GetText(reader, record.mac_text);
+    GetText(reader, record.product_name);
+    GetText(reader, record.system_name);
+    GetText(reader, record.location);
+    GetText(reader, record.group_interval_text);
+    GetText(reader, record.ip_text);
+    GetText(reader, record.mask_text);
+    GetText(reader, record.gateway_text);
+    GetText(reader, record.password);
+    GetText(reader, record.new_password);
+    reader.Skip(3);
+    record.ip = U32(reader);
+    record.mask = U32(reader);
+    record.gateway = U32(reader);
+    record.group_interval = static_cast<int32_t>(U32(reader));
+    reader.Bytes(record.type21_value, 2);
+    reader.Skip(2);
+    record.row_flag = static_cast<int32_t>(U32(reader));
+    record.missed_polls = static_cast<int32_t>(U32(reader));
+    record.status_mark = static_cast<int32_t>(U32(reader));
+    record.answered = static_cast<int32_t>(U32(reader));
+    record.last_command = U16(reader);
+    record.major = U16(reader);
+    record.revision = U16(reader);
+    record.minor = U16(reader);
+    record.loader = U16(reader);
+    record.ip_mode = U16(reader);
+    for (uint32_t& word : record.capabilities)
+        word = U32(reader);
+    record.upgrade_wait_1 = U16(reader);
+    record.upgrade_wait_2 = U16(reader);
+    return record;
 }
 
 }  // namespace pm

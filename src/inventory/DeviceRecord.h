@@ -14,6 +14,19 @@ constexpr size_t kRecordSize = 292;
 constexpr size_t kTableSize = 256;
 constexpr uint32_t kAddedByAddressStamp = 0x01945AE0;
 
+// row_flag: whether the entry already has a row in its list, and what last changed it.
+enum RowFlag : int32_t {
+    kRowNew = 0,       // no row yet: drawing the entry inserts one
+    kRowAnswered = 1,  // a reply updated an entry that has a row
+    kRowNotAlive = 2,  // the refresh timer marked an entry that has a row as not alive
+};
+
+// status_mark: the image of the monitor list's status column.
+enum StatusMark : int32_t {
+    kStatusAlive = -1,    // no image
+    kStatusNotAlive = 1,  // the not-alive image
+};
+
 struct DeviceRecord {
     uint32_t id_stamp = 0;
     char mac_text[16] = {};
@@ -31,9 +44,9 @@ struct DeviceRecord {
     uint32_t gateway = 0;        // host order
     int32_t group_interval = 0;  // -1 not reported, 0 disabled
     uint8_t type21_value[2] = {};
-    int32_t row_flag = 0;
+    int32_t row_flag = kRowNew;  // a RowFlag
     int32_t missed_polls = 0;
-    int32_t status_mark = 0;  // -1 normal, 1 not alive
+    int32_t status_mark = 0;  // a StatusMark
     int32_t answered = 0;
     uint16_t last_command = 0;
     uint16_t major = 0;
@@ -59,7 +72,7 @@ constexpr size_t kIdStamp = 0, kMacText = 4, kProductName = 20, kSystemName = 61
                  kUpgradeWait1 = 288, kUpgradeWait2 = 290;
 }
 
-void EncodeRecord(const DeviceRecord& r, std::span<uint8_t, kRecordSize> out);
+void EncodeRecord(const DeviceRecord& record, std::span<uint8_t, kRecordSize> out);
 // Texts are always read back cut to width - 1 and terminated, whatever the bytes hold.
 DeviceRecord DecodeRecord(std::span<const uint8_t, kRecordSize> in);
 

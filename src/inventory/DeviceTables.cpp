@@ -20,43 +20,43 @@ Lookup Find(const DeviceTable& table, int count, Key key) {
 
 }  // namespace
 
-Lookup FindMonitorByAddress(const Program& p, std::string_view ipText) {
-    return FindMonitorByAddress(p, ipText, UsedCount(p.lists.monitorList));
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText) {
+    return FindMonitorByAddress(lists, ipText, UsedCount(lists.monitorList));
 }
 
-Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count) {
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText, int count) {
     count = std::clamp(count, 0, static_cast<int>(kTableSize));
-    return Find(p.lists.monitor, count,
+    return Find(lists.monitor, count,
                 [ipText](const DeviceRecord& r) { return TextOf(r.ip_text) == ipText; });
 }
 
-Lookup FindMonitorByMac(const Program& p, std::string_view macText) {
-    return Find(p.lists.monitor, UsedCount(p.lists.monitorList), [macText](const DeviceRecord& r) {
+Lookup FindMonitorByMac(const DeviceLists& lists, std::string_view macText) {
+    return Find(lists.monitor, UsedCount(lists.monitorList), [macText](const DeviceRecord& r) {
         return r.mac_text[0] != '\0' && TextOf(r.mac_text) == macText;
     });
 }
 
-Lookup FindDiscoveryByMac(const Program& p, std::string_view macText) {
-    return Find(p.lists.discovery, UsedCount(p.lists.discoveryList),
+Lookup FindDiscoveryByMac(const DeviceLists& lists, std::string_view macText) {
+    return Find(lists.discovery, UsedCount(lists.discoveryList),
                 [macText](const DeviceRecord& r) { return TextOf(r.mac_text) == macText; });
 }
 
-Lookup FindDiscoveryByAddress(const Program& p, std::string_view ipText) {
-    return Find(p.lists.discovery, UsedCount(p.lists.discoveryList),
+Lookup FindDiscoveryByAddress(const DeviceLists& lists, std::string_view ipText) {
+    return Find(lists.discovery, UsedCount(lists.discoveryList),
                 [ipText](const DeviceRecord& r) { return TextOf(r.ip_text) == ipText; });
 }
 
-void CompactMonitor(Program& p) {
+void CompactMonitor(DeviceLists& lists) {
     size_t to = 0;
     for (size_t from = 0; from < kTableSize; ++from) {
-        if (p.lists.monitor[from].ip == 0)
+        if (lists.monitor[from].ip == 0)
             continue;
         if (to != from)
-            p.lists.monitor[to] = p.lists.monitor[from];
+            lists.monitor[to] = lists.monitor[from];
         ++to;
     }
     for (; to < kTableSize; ++to)
-        p.lists.monitor[to] = DeviceRecord{};
+        lists.monitor[to] = DeviceRecord{};
 }
 
 }  // namespace pm

@@ -4,7 +4,7 @@
 // entry goes). Texts are compared exactly and case-sensitively.
 #include <string_view>
 
-#include "app/Program.h"
+#include "inventory/DeviceLists.h"
 
 namespace pm {
 
@@ -13,15 +13,15 @@ struct Lookup {
     bool found = false;
 };
 
-Lookup FindMonitorByAddress(const Program& p, std::string_view ipText);
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText);
 // Over entries 0..count-1 only.
-Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count);
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText, int count);
 // Entries with an empty MAC text never match.
-Lookup FindMonitorByMac(const Program& p, std::string_view macText);
-Lookup FindDiscoveryByMac(const Program& p, std::string_view macText);
-Lookup FindDiscoveryByAddress(const Program& p, std::string_view ipText);
+Lookup FindMonitorByMac(const DeviceLists& lists, std::string_view macText);
+Lookup FindDiscoveryByMac(const DeviceLists& lists, std::string_view macText);
+Lookup FindDiscoveryByAddress(const DeviceLists& lists, std::string_view ipText);
 
-// Moves the entries whose ip is not 0, in order, to the front and zeroes the rest.
-void CompactMonitor(Program& p);
+// Moves the monitor entries whose ip is not 0, in order, to the front and zeroes the rest.
+void CompactMonitor(DeviceLists& lists);
 
 }  // namespace pm

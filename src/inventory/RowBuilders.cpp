@@ -14,8 +14,8 @@ namespace {
 constexpr int kRowSearchLimit = 256;
 constexpr const char* kGroupIntervalCaption = "Group Interval";
 
-bool GroupIntervalShown(const Program& p) {
-    return p.settings.multicast_interface_on_off == 1;
+bool GroupIntervalShown(const Settings& settings) {
+    return settings.multicast_interface_on_off == 1;
 }
 
 // The group interval cell: "disable" for 0, else the decimal value, which is also kept in
@@ -36,11 +36,11 @@ void PaintRowRed(CReportCtrl& list, int row, int firstColumn) {
 
 const char* IpModeText(int mode) {
     switch (mode) {
-        case 0:
+        case kIpModeStatic:
             return "Static";
-        case 1:
+        case kIpModeDhcp:
             return "DHCP";
-        case 3:
+        case kIpModeNotReported:
             return "";
         default:
             return "Bootp";
@@ -53,20 +53,20 @@ std::string ProtocolVersionText(const DeviceRecord& r) {
     return text;
 }
 
-void CreateDiscoveryColumns(Program& p) {
-    CReportCtrl& list = p.lists.discoveryList;
+void CreateDiscoveryColumns(DeviceLists& lists, const Settings& settings) {
+    CReportCtrl& list = lists.discoveryList;
     list.InsertColumn(kDiscMac, "MAC Address", ColumnFormat::Centre, 115);
     const char* captions[] = {"IP Address", "Protocol Version", "Product Name", "System Name",
                               "IP Mode",    "Location",         "Subnet Mask",  "Gateway"};
     int column = kDiscIp;
     for (const char* caption : captions)
         list.InsertColumn(column++, caption, ColumnFormat::Left, 100);
-    if (GroupIntervalShown(p))
+    if (GroupIntervalShown(settings))
         list.InsertColumn(kDiscGroupInterval, kGroupIntervalCaption, ColumnFormat::Left, 100);
 }
 
-void CreateMonitorColumns(Program& p) {
-    CReportCtrl& list = p.lists.monitorList;
+void CreateMonitorColumns(DeviceLists& lists, const Settings& settings) {
+    CReportCtrl& list = lists.monitorList;
     list.InsertColumn(kMonStatus, "S", ColumnFormat::Centre, 20);
     list.InsertColumn(kMonIp, "IP Address", ColumnFormat::Left, 95);
     const char* captions[] = {"MAC Address", "Protocol Version", "Product Name", "System Name",
@@ -74,53 +74,53 @@ void CreateMonitorColumns(Program& p) {
     int column = kMonMac;
     for (const char* caption : captions)
         list.InsertColumn(column++, caption, ColumnFormat::Left, 100);
-    if (GroupIntervalShown(p))
+    if (GroupIntervalShown(settings))
         list.InsertColumn(kMonGroupInterval, kGroupIntervalCaption, ColumnFormat::Left, 100);
 }
 
-void DrawDiscoveryRow(Program& p, int index) {
+void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.lists.discovery[static_cast<size_t>(index)];
-    CReportCtrl& list = p.lists.discoveryList;
+    DeviceRecord& entry = lists.discovery[static_cast<size_t>(index)];
+    CReportCtrl& list = lists.discoveryList;
 
-    int row = list.FindRowByText(kDiscMac, TextOf(r.mac_text), kRowSearchLimit);
-    if (r.row_flag == 0 || row < 0)
-        row = list.InsertItem(index, TextOf(r.mac_text), -1, static_cast<uint32_t>(index));
+    int row = list.FindRowByText(kDiscMac, TextOf(entry.mac_text), kRowSearchLimit);
+    if (entry.row_flag == kRowNew || row < 0)
+        row = list.InsertItem(index, TextOf(entry.mac_text), -1, static_cast<uint32_t>(index));
     if (row < 0)
         return;
 
-    list.SetItemText(row, kDiscIp, TextOf(r.ip_text));
-    list.SetItemText(row, kDiscVersion, ProtocolVersionText(r));
-    list.SetItemText(row, kDiscProduct, FormatProductName(TextOf(r.product_name)));
-    list.SetItemText(row, kDiscSystem, TextOf(r.system_name));
-    list.SetItemText(row, kDiscMode, IpModeText(r.ip_mode));
-    list.SetItemText(row, kDiscLocation, TextOf(r.location));
-    list.SetItemText(row, kDiscMask, TextOf(r.mask_text));
-    list.SetItemText(row, kDiscGateway, TextOf(r.gateway_text));
+    list.SetItemText(row, kDiscIp, TextOf(entry.ip_text));
+    list.SetItemText(row, kDiscVersion, ProtocolVersionText(entry));
+    list.SetItemText(row, kDiscProduct, FormatProductName(TextOf(entry.product_name)));
+    list.SetItemText(row, kDiscSystem, TextOf(entry.system_name));
+    list.SetItemText(row, kDiscMode, IpModeText(entry.ip_mode));
+    list.SetItemText(row, kDiscLocation, TextOf(entry.location));
+    list.SetItemText(row, kDiscMask, TextOf(entry.mask_text));
+    list.SetItemText(row, kDiscGateway, TextOf(entry.gateway_text));
 
-    if (r.loader == kLoaderMarker) {
+    if (entry.loader == kLoaderMarker) {
         PaintRowRed(list, row, 0);
         return;
     }
-    if (GroupIntervalShown(p))
+    if (GroupIntervalShown(settings))
         list.SetItemText(row, kDiscGroupInterval,
-                         r.group_interval == -1 ? std::string() : GroupIntervalText(r));
+                         entry.group_interval == -1 ? std::string() : GroupIntervalText(entry));
 }
 
-void DrawMonitorRow(Program& p, int index) {
+void DrawMonitorRow(DeviceLists& lists, const Settings& settings, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.lists.monitor[static_cast<size_t>(index)];
-    CReportCtrl& list = p.lists.monitorList;
+    DeviceRecord& entry = lists.monitor[static_cast<size_t>(index)];
+    CReportCtrl& list = lists.monitorList;
 
-    int row = list.FindRowByText(kMonIp, TextOf(r.ip_text), kRowSearchLimit);
-    if (row < 0 && r.mac_text[0] != '\0')
-        row = list.FindRowByText(kMonMac, TextOf(r.mac_text), kRowSearchLimit);
+    int row = list.FindRowByText(kMonIp, TextOf(entry.ip_text), kRowSearchLimit);
+    if (row < 0 && entry.mac_text[0] != '\0')
+        row = list.FindRowByText(kMonMac, TextOf(entry.mac_text), kRowSearchLimit);
     if (row < 0)
         row = index;
 
-    if (r.row_flag != 0 && row < list.GetItemCount()) {
+    if (entry.row_flag != kRowNew && row < list.GetItemCount()) {
         // The image changes only by replacing the row; the cells this reply leaves alone and
         // the row's selection stay as they were.
         const uint32_t data = list.GetItemData(row);
@@ -129,31 +129,31 @@ void DrawMonitorRow(Program& p, int index) {
         for (int c = 0; c < list.GetColumnCount(); ++c)
             texts.push_back(list.GetItemText(row, c));
         list.DeleteItem(row);
-        row = list.InsertItem(row, "", r.status_mark, data);
+        row = list.InsertItem(row, "", entry.status_mark, data);
         for (int c = 1; c < static_cast<int>(texts.size()); ++c)
             list.SetItemText(row, c, texts[static_cast<size_t>(c)]);
         if (selected)
             list.SetItemStates(row, kStateSelected);
     } else {
-        row = list.InsertItem(index, "", r.status_mark, static_cast<uint32_t>(index));
+        row = list.InsertItem(index, "", entry.status_mark, static_cast<uint32_t>(index));
     }
     if (row < 0)
         return;
 
-    list.SetItemText(row, kMonIp, TextOf(r.ip_text));
-    list.SetItemText(row, kMonMac, TextOf(r.mac_text));
-    list.SetItemText(row, kMonVersion, ProtocolVersionText(r));
-    list.SetItemText(row, kMonProduct, FormatProductName(TextOf(r.product_name)));
-    list.SetItemText(row, kMonMask, TextOf(r.mask_text));
-    list.SetItemText(row, kMonGateway, TextOf(r.gateway_text));
-    if (r.ip_mode != 3)
-        list.SetItemText(row, kMonMode, IpModeText(r.ip_mode));
+    list.SetItemText(row, kMonIp, TextOf(entry.ip_text));
+    list.SetItemText(row, kMonMac, TextOf(entry.mac_text));
+    list.SetItemText(row, kMonVersion, ProtocolVersionText(entry));
+    list.SetItemText(row, kMonProduct, FormatProductName(TextOf(entry.product_name)));
+    list.SetItemText(row, kMonMask, TextOf(entry.mask_text));
+    list.SetItemText(row, kMonGateway, TextOf(entry.gateway_text));
+    if (entry.ip_mode != kIpModeNotReported)
+        list.SetItemText(row, kMonMode, IpModeText(entry.ip_mode));
 
-    if (r.loader != kLoaderMarker) {
-        list.SetItemText(row, kMonSystem, TextOf(r.system_name));
-        list.SetItemText(row, kMonLocation, TextOf(r.location));
-        if (GroupIntervalShown(p) && r.group_interval != -1)
-            list.SetItemText(row, kMonGroupInterval, GroupIntervalText(r));
+    if (entry.loader != kLoaderMarker) {
+        list.SetItemText(row, kMonSystem, TextOf(entry.system_name));
+        list.SetItemText(row, kMonLocation, TextOf(entry.location));
+        if (GroupIntervalShown(settings) && entry.group_interval != -1)
+            list.SetItemText(row, kMonGroupInterval, GroupIntervalText(entry));
     } else {
         PaintRowRed(list, row, kMonIp);
     }

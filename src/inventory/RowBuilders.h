@@ -1,6 +1,9 @@
 #pragma once
 // Turn table entries into list rows, and the two lists' columns.
-#include "app/Program.h"
+#include <string>
+
+#include "base/Settings.h"
+#include "inventory/DeviceLists.h"
 
 namespace pm {
 
@@ -34,11 +37,13 @@ enum MonitorColumn {
 
 // Creates the columns with their captions and widths; "Group Interval" only when
 // multicast_interface_on_off is 1.
-void CreateDiscoveryColumns(Program& p);
-void CreateMonitorColumns(Program& p);
+void CreateDiscoveryColumns(DeviceLists& lists, const Settings& settings);
+void CreateMonitorColumns(DeviceLists& lists, const Settings& settings);
 
-void DrawDiscoveryRow(Program& p, int index);
-void DrawMonitorRow(Program& p, int index);
+// Draws entry index of its table into its list, as its row_flag says (see RowFlag); the
+// group interval cell only when the settings show that column.
+void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index);
+void DrawMonitorRow(DeviceLists& lists, const Settings& settings, int index);
 
 // "Static", "DHCP", "Bootp" or empty for mode 3.
 const char* IpModeText(int mode);

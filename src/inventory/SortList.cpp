@@ -4,16 +4,16 @@
 
 namespace pm {
 
-void SortList(Program& p, ListKind list, int column) {
-    p.sortAscending = p.sortAscending ? 0 : 1;
-    const bool ascending = p.sortAscending == 1;
+void SortList(DeviceLists& lists, int& sortAscending, ListKind list, int column) {
+    sortAscending = sortAscending ? 0 : 1;
+    const bool ascending = sortAscending == 1;
     if (list == ListKind::Monitor) {
         if (column == kMonStatus)
-            p.lists.monitorList.SortRows(column, true, ascending);
+            lists.monitorList.SortRows(column, true, ascending);
         else if (column > kMonStatus && column < kMonGroupInterval)
-            p.lists.monitorList.SortRows(column, false, ascending);
+            lists.monitorList.SortRows(column, false, ascending);
     } else if (column >= kDiscMac && column < kDiscGroupInterval) {
-        p.lists.discoveryList.SortRows(column, false, ascending);
+        lists.discoveryList.SortRows(column, false, ascending);
     }
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-#include "app/Program.h"
+#include "inventory/DeviceLists.h"
 
 namespace pm {
 
-// A column click on either list: toggles the program's sort direction (the first click
-// after start-up sorts descending) and reorders the rows only, never the tables. The
-// monitor list's status column sorts by image; "Group Interval" does not sort.
-void SortList(Program& p, ListKind list, int column);
+// A column click on either list: toggles sortAscending, the program's sort direction (1
+// ascending; the first click after start-up sorts descending), and reorders the rows only,
+// never the tables. The monitor list's status column sorts by image; "Group Interval" does
+// not sort.
+void SortList(DeviceLists& lists, int& sortAscending, ListKind list, int column);
 
 }  // namespace pm

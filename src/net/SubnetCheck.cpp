@@ -8,8 +8,8 @@ namespace pm {
 
 int CheckManagerSubnet(InterfaceSource& interfaces, Ui& ui, uint32_t deviceAddress) {
     for (const auto& adapter : interfaces.ReadAdapters()) {
-        for (const auto& a : adapter.addresses) {
-            if (IsSameSubnet(deviceAddress, ntohl(a.address), ntohl(a.mask)) == 0)
+        for (const auto& local : adapter.addresses) {
+            if (IsSameSubnet(deviceAddress, ntohl(local.address), ntohl(local.mask)) == 0)
                 return 1;
         }
     }

@@ -56,25 +56,25 @@ void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, Me
 
     DecodeFields(fields, s);
 
-    if (const Lookup m = FindMonitorByAddress(p, TextOf(s.ip_text)); m.found) {
+    if (const Lookup m = FindMonitorByAddress(p.lists, TextOf(s.ip_text)); m.found) {
         MarkAnswered(p, s, -1, 1);
         CopyInto(p.lists.monitor[static_cast<size_t>(m.index)], s, form, true);
-        DrawMonitorRow(p, m.index);
-    } else if (const Lookup mm = FindMonitorByMac(p, TextOf(s.mac_text)); mm.found) {
+        DrawMonitorRow(p.lists, p.settings, m.index);
+    } else if (const Lookup mm = FindMonitorByMac(p.lists, TextOf(s.mac_text)); mm.found) {
         // A monitored switch that moved to a new address keeps its not-alive mark.
         const bool notAlive = p.lists.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
         MarkAnswered(p, s, notAlive ? 1 : -1, 1);
         CopyInto(p.lists.monitor[static_cast<size_t>(mm.index)], s, form, true);
-        DrawMonitorRow(p, mm.index);
+        DrawMonitorRow(p.lists, p.settings, mm.index);
     } else {
-        const Lookup d = FindDiscoveryByMac(p, TextOf(s.mac_text));
+        const Lookup d = FindDiscoveryByMac(p.lists, TextOf(s.mac_text));
         if (d.index >= static_cast<int>(kTableSize)) {
             notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
             return;
         }
         MarkAnswered(p, s, -1, d.found ? 1 : 0);
         CopyInto(p.lists.discovery[static_cast<size_t>(d.index)], s, form, d.found);
-        DrawDiscoveryRow(p, d.index);
+        DrawDiscoveryRow(p.lists, p.settings, d.index);
     }
 
     bool confirmed = false;
@@ -90,20 +90,20 @@ void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, Me
 }
 
 void MergeVersionOnly(Program& p, DeviceRecord& s, NoticeList& notices) {
-    if (const Lookup m = FindMonitorByAddress(p, TextOf(s.ip_text)); m.found) {
+    if (const Lookup m = FindMonitorByAddress(p.lists, TextOf(s.ip_text)); m.found) {
         MarkAnswered(p, s, -1, 1);
         p.lists.monitor[static_cast<size_t>(m.index)] = s;
-        DrawMonitorRow(p, m.index);
+        DrawMonitorRow(p.lists, p.settings, m.index);
         return;
     }
-    const Lookup d = FindDiscoveryByMac(p, TextOf(s.mac_text));
+    const Lookup d = FindDiscoveryByMac(p.lists, TextOf(s.mac_text));
     if (!d.found && d.index >= static_cast<int>(kTableSize)) {
         notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
         return;
     }
     MarkAnswered(p, s, -1, d.found ? 1 : 0);
     p.lists.discovery[static_cast<size_t>(d.index)] = s;
-    DrawDiscoveryRow(p, d.index);
+    DrawDiscoveryRow(p.lists, p.settings, d.index);
 }
 
 }  // namespace pm

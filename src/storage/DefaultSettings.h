@@ -10,17 +10,17 @@ constexpr uint16_t kDefaultBasePort =
 inline constexpr char kDefaultMulticastGroup[] = "239.255.120.200";
 
 inline Settings DefaultSettings() {
-    Settings s;
-    s.header_id = kDefaultHeaderId;
-    s.base_port = kDefaultBasePort;
+    Settings settings;
+    settings.header_id = kDefaultHeaderId;
+    settings.base_port = kDefaultBasePort;
     for (size_t i = 0; i < sizeof kDefaultMulticastGroup; ++i)
-        s.multicast_group[i] = kDefaultMulticastGroup[i];
-    s.multicast_interface_on_off = 1;
-    s.multicast_timer_flag = 0;
-    s.multicast_timer = 0;
-    s.refresh_time = 15;
-    s.DerivePorts();
-    return s;
+        settings.multicast_group[i] = kDefaultMulticastGroup[i];
+    settings.multicast_interface_on_off = 1;
+    settings.multicast_timer_flag = 0;
+    settings.multicast_timer = 0;
+    settings.refresh_time = 15;
+    settings.DerivePorts();
+    return settings;
 }
 
 }  // namespace pm

@@ -80,88 +80,91 @@ std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_
     return records;
 }
 
-std::vector<uint8_t> BuildMonitorFile(const Program& p) {
+std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists) {
     const size_t n =
-        std::min(static_cast<size_t>(p.lists.monitorList.GetItemCount(kStateAny)), kTableSize);
+        std::min(static_cast<size_t>(lists.monitorList.GetItemCount(kStateAny)), kTableSize);
     std::vector<uint8_t> bytes(n * kRecordSize);
     for (size_t k = 0; k < n; ++k)
-        EncodeRecord(p.lists.monitor[k],
+        EncodeRecord(lists.monitor[k],
                      std::span(bytes).subspan(k * kRecordSize).first<kRecordSize>());
     return bytes;
 }
 
-int SaveMonitorList(Program& p, const std::string& path) {
-    if (ReplaceFile(path, BuildMonitorFile(p)))
+int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path) {
+    if (ReplaceFile(path, BuildMonitorFile(lists)))
         return 0;
-    p.ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
+    ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
     return -1;
 }
 
-void SaveMonitorListDefault(Program& p) {
-    SaveMonitorList(p, MonitorFilePath(p.configFolder));
+void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string& configFolder) {
+    SaveMonitorList(lists, ui, MonitorFilePath(configFolder));
 }
 
-void SaveMonitorListAs(Program& p) {
-    const auto path = p.ui.ChooseSaveFile(kSaveAsProposal, MonitorFileFilters());
+void SaveMonitorListAs(const DeviceLists& lists, Ui& ui) {
+    const auto path = ui.ChooseSaveFile(kSaveAsProposal, MonitorFileFilters());
     if (path)
-        SaveMonitorList(p, *path);
+        SaveMonitorList(lists, ui, *path);
 }
 
-void RestoreMonitorList(Program& p) {
-    const auto bytes = ReadUpTo(MonitorFilePath(p.configFolder), kMonitorFileMax);
+void RestoreMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui,
+                        const std::string& configFolder) {
+    const auto bytes = ReadUpTo(MonitorFilePath(configFolder), kMonitorFileMax);
     auto records = ParseMonitorFile(bytes);
     if (!records) {
-        p.lists.monitor.fill(DeviceRecord{});
-        p.ui.Notice(kConfigFileError, "Error", Icon::Error);
+        lists.monitor.fill(DeviceRecord{});
+        ui.Notice(kConfigFileError, "Error", Icon::Error);
         return;
     }
     for (size_t k = 0; k < records->size(); ++k) {
-        DeviceRecord& entry = p.lists.monitor[k];
+        DeviceRecord& entry = lists.monitor[k];
         entry = (*records)[k];
-        entry.row_flag = 0;
+        entry.row_flag = kRowNew;
         entry.missed_polls = 0;
         entry.answered = 1;
-        entry.status_mark = entry.status_mark == 1 ? 1 : -1;
-        DrawMonitorRow(p, static_cast<int>(k));
+        entry.status_mark = entry.status_mark == kStatusNotAlive ? kStatusNotAlive : kStatusAlive;
+        DrawMonitorRow(lists, settings, static_cast<int>(k));
     }
 }
 
-void LoadMonitorList(Program& p) {
-    const auto path = p.ui.ChooseOpenFile(kMonitorFileName, MonitorFileFilters());
+void LoadMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui) {
+    const auto path = ui.ChooseOpenFile(kMonitorFileName, MonitorFileFilters());
     if (path)
-        LoadMonitorListFrom(p, *path);
+        LoadMonitorListFrom(lists, settings, ui, *path);
 }
 
-int LoadMonitorListFrom(Program& p, const std::string& path) {
+int LoadMonitorListFrom(DeviceLists& lists, const Settings& settings, Ui& ui,
+                        const std::string& path) {
     auto records = ParseMonitorFile(ReadUpTo(path, kMonitorFileMax));
     if (!records) {
-        p.ui.Notice(kConfigFileError, "Error", Icon::Error);
+        ui.Notice(kConfigFileError, "Error", Icon::Error);
         return -1;
     }
-    AddLoadedRecords(p, std::move(*records));
+    AddLoadedRecords(lists, settings, ui, std::move(*records));
     return 0;
 }
 
-void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records) {
+void AddLoadedRecords(DeviceLists& lists, const Settings& settings, Ui& ui,
+                      std::vector<DeviceRecord> records) {
     for (auto& record : records) {
-        record.row_flag = 0;
+        record.row_flag = kRowNew;
         record.missed_polls = 0;
         record.answered = 1;
-        const int rows = p.lists.monitorList.GetItemCount(kStateAny);
-        if (FindMonitorByAddress(p, TextOf(record.ip_text), rows).found) {
-            p.ui.Notice(kLoadDuplicateIp, "Warning", Icon::Warning);
+        const int rows = lists.monitorList.GetItemCount(kStateAny);
+        if (FindMonitorByAddress(lists, TextOf(record.ip_text), rows).found) {
+            ui.Notice(kLoadDuplicateIp, "Warning", Icon::Warning);
             continue;
         }
-        if (FindMonitorByMac(p, TextOf(record.mac_text)).found) {
-            p.ui.Notice(kLoadDuplicateDevice, "Warning", Icon::Warning);
+        if (FindMonitorByMac(lists, TextOf(record.mac_text)).found) {
+            ui.Notice(kLoadDuplicateDevice, "Warning", Icon::Warning);
             continue;
         }
         if (rows >= static_cast<int>(kTableSize)) {
-            p.ui.Notice(kMonitorListFull, "Error", Icon::Error);
+            ui.Notice(kMonitorListFull, "Error", Icon::Error);
             return;
         }
-        p.lists.monitor[static_cast<size_t>(rows)] = record;
-        DrawMonitorRow(p, rows);
+        lists.monitor[static_cast<size_t>(rows)] = record;
+        DrawMonitorRow(lists, settings, rows);
     }
 }
 

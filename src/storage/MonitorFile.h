@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Program.h"
+#include "base/Settings.h"
+#include "base/Ui.h"
+#include "inventory/DeviceLists.h"
 
 namespace pm {
 
@@ -30,25 +32,31 @@ std::vector<FileFilter> MonitorFileFilters();
 // The records of a file's bytes, or nullopt when the size is not a multiple of 292. At most
 // 256 records are taken.
 std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_t> bytes);
-std::vector<uint8_t> BuildMonitorFile(const Program& p);
+// The first n monitor entries, n = rows of the monitor list.
+std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists);
 
 // Writes the first n monitor entries, n = rows of the monitor list. The file is replaced
 // whole (written beside it, then renamed over it), so a failed save leaves the old one
 // intact; a failure is reported with kMonitorSaveFail. Returns 0 or -1.
-int SaveMonitorList(Program& p, const std::string& path);
-// "Monitor save" and "Monitor save as" (nothing happens when the dialog is cancelled).
-void SaveMonitorListDefault(Program& p);
-void SaveMonitorListAs(Program& p);
+int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path);
+// "Monitor save" (to the cfg folder's monitor.cfg) and "Monitor save as" (nothing happens
+// when the dialog is cancelled).
+void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string& configFolder);
+void SaveMonitorListAs(const DeviceLists& lists, Ui& ui);
 
-// Start-up: reads cfg/monitor.cfg into an empty monitor table and draws its rows. Missing
-// file: empty list, no message. Bad size: "Config File Error" and an empty table.
-void RestoreMonitorList(Program& p);
+// Start-up: reads the cfg folder's monitor.cfg into an empty monitor table and draws its
+// rows with the settings. Missing file: empty list, no message. Bad size: "Config File
+// Error" and an empty table.
+void RestoreMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui,
+                        const std::string& configFolder);
 
 // "Monitor load": adds the records of a chosen file to the list, skipping duplicates with a
 // warning each, and stops at 256 entries. Returns 0, or -1 after "Config File Error".
-void LoadMonitorList(Program& p);
-int LoadMonitorListFrom(Program& p, const std::string& path);
+void LoadMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui);
+int LoadMonitorListFrom(DeviceLists& lists, const Settings& settings, Ui& ui,
+                        const std::string& path);
 // The checks and additions of "Monitor load" for records already read.
-void AddLoadedRecords(Program& p, std::vector<DeviceRecord> records);
+void AddLoadedRecords(DeviceLists& lists, const Settings& settings, Ui& ui,
+                      std::vector<DeviceRecord> records);
 
 }  // namespace pm

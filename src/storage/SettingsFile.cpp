@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Program.h"
 #include "base/AddressText.h"
+#include "base/FixedText.h"
 #include "base/Ui.h"
 
 namespace pm {
@@ -147,35 +147,35 @@ SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out) {
         from = eq + 1;
         return std::string_view(text).substr(eq + 1, width);
     };
-    Settings s;
-    s.header_id = HexValue(next(8));
-    s.base_port = static_cast<uint16_t>(HexValue(next(4)));
+    Settings settings;
+    settings.header_id = HexValue(next(8));
+    settings.base_port = static_cast<uint16_t>(HexValue(next(4)));
     std::string_view group = next(15);
     while (!group.empty() && group.back() == ' ')
         group.remove_suffix(1);
-    SetText(s.multicast_group, group);
-    s.multicast_interface_on_off = DecimalValue(next(1));
-    s.multicast_timer_flag = DecimalValue(next(1));
+    SetText(settings.multicast_group, group);
+    settings.multicast_interface_on_off = DecimalValue(next(1));
+    settings.multicast_timer_flag = DecimalValue(next(1));
     const std::string_view timerLen = next(1);
     const int n = timerLen.empty() ? 0 : DigitValue(timerLen[0]);
-    s.multicast_timer = DecimalValue(next(static_cast<size_t>(n)));
+    settings.multicast_timer = DecimalValue(next(static_cast<size_t>(n)));
     const std::string_view refreshLen = next(1);
     const int m = refreshLen.empty() ? 0 : DigitValue(refreshLen[0]);
-    s.refresh_time = DecimalValue(next(static_cast<size_t>(m)));
-    s.DerivePorts();
-    out = s;
+    settings.refresh_time = DecimalValue(next(static_cast<size_t>(m)));
+    settings.DerivePorts();
+    out = settings;
     return SettingsError::None;
 }
 
-std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1Key,
+std::vector<uint8_t> BuildSettingsFile(const Settings& settings, std::string_view line1Key,
                                        std::string_view line2Key, std::string_view line3Key) {
     char id[9], port[5];
-    std::snprintf(id, sizeof id, "%08X", s.header_id);
-    std::snprintf(port, sizeof port, "%04X", s.base_port);
-    std::string group(TextOf(s.multicast_group));
+    std::snprintf(id, sizeof id, "%08X", settings.header_id);
+    std::snprintf(port, sizeof port, "%04X", settings.base_port);
+    std::string group(TextOf(settings.multicast_group));
     group.resize(15, ' ');
-    const std::string timer = std::to_string(s.multicast_timer);
-    const std::string refresh = std::to_string(s.refresh_time);
+    const std::string timer = std::to_string(settings.multicast_timer);
+    const std::string refresh = std::to_string(settings.refresh_time);
     std::string text;
     auto line = [&](std::string_view key, std::string_view value) {
         text.append(key).append("=").append(value).append("\r\n");
@@ -183,8 +183,8 @@ std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1
     line(line1Key, id);
     line(line2Key, port);
     line(line3Key, group);
-    line("multicast_interface_on_off", std::to_string(s.multicast_interface_on_off));
-    line("multicast_timer_flag", std::to_string(s.multicast_timer_flag));
+    line("multicast_interface_on_off", std::to_string(settings.multicast_interface_on_off));
+    line("multicast_timer_flag", std::to_string(settings.multicast_timer_flag));
     line("strlen_multi_timer", std::to_string(timer.size()));
     line("multicast_timer", timer);
     line("refresh_time_len", std::to_string(refresh.size()));
@@ -201,15 +201,15 @@ std::string SettingsFilePath(const std::string& configFolder) {
     return configFolder + "/" + std::string(kSettingsFileName);
 }
 
-int LoadSettings(Program& program) {
+int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
     std::vector<uint8_t> file;
-    if (!ReadFile(SettingsFilePath(program.configFolder), kSettingsFileMax + 1, file)) {
-        program.ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+    if (!ReadFile(SettingsFilePath(configFolder), kSettingsFileMax + 1, file)) {
+        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
         return -1;
     }
     // A file too long to be ours, or not laid out as ours, counts as a corrupt one.
-    if (ParseSettingsFile(file, program.settings) != SettingsError::None) {
-        program.ui.Notice(kChecksumError, "file error", Icon::Error);
+    if (ParseSettingsFile(file, settings) != SettingsError::None) {
+        ui.Notice(kChecksumError, "file error", Icon::Error);
         return -1;
     }
     return 0;
@@ -237,7 +237,8 @@ void AppendSettingsChecksum(Ui& ui, const std::string& path) {
     AppendChecksumTo(ui, path);
 }
 
-void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value, int which) {
+void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value,
+                  StoredSetting which) {
     const std::string path = SettingsFilePath(configFolder);
     std::vector<uint8_t> file;
     if (!ReadFile(path, kSettingsStoreMax, file)) {
@@ -275,15 +276,15 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
 
     // Later positions first, so earlier ones stay valid.
     switch (which) {
-        case 1:
+        case StoredSetting::MulticastTimerFlag:
             if (valueAt(1) < text.size())
                 text[valueAt(1)] = value.empty() ? '0' : value[0];
             break;
-        case 2:
+        case StoredSetting::MulticastTimer:
             text.replace(valueAt(3), timerLen, value);
             text[valueAt(2)] = static_cast<char>('0' + value.size());
             break;
-        case 3:
+        case StoredSetting::RefreshTime:
             text.replace(valueAt(5), refreshLen, value);
             text[valueAt(4)] = static_cast<char>('0' + value.size());
             break;

@@ -15,7 +15,6 @@
 namespace pm {
 
 class Ui;
-struct Program;
 
 // The fixed scrambling constants: a multiplier prime to 96 and an addend.
 constexpr int kScrambleMultiplier = 37;
@@ -40,17 +39,26 @@ SettingsError ParseSettingsFile(std::span<const uint8_t> file, Settings& out);
 
 // The nine lines in plain text, CR LF after each, values as given (the address padded with
 // blanks to 15 characters); scrambled and with its trailer when `finish` is true.
-std::vector<uint8_t> BuildSettingsFile(const Settings& s, std::string_view line1Key = "identifier",
+std::vector<uint8_t> BuildSettingsFile(const Settings& settings,
+                                       std::string_view line1Key = "identifier",
                                        std::string_view line2Key = "port",
                                        std::string_view line3Key = "group");
 
 std::string SettingsFilePath(const std::string& configFolder);
 
-// Start-up load: 0, or -1 after its message (the caller then says the application may fail).
-int LoadSettings(Program& program);
-// Rewrites one value: which 1 multicast_timer_flag, 2 multicast_timer, 3 refresh_time; any
-// other which rewrites the file unchanged with a fresh trailer.
-void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view text, int which);
+// Start-up load of the cfg folder's define.ecf into settings: 0, or -1 after its message
+// (the caller then says the application may fail).
+int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings);
+
+// The values StoreSetting rewrites, by their keys in the file.
+enum class StoredSetting {
+    MulticastTimerFlag = 1,
+    MulticastTimer = 2,
+    RefreshTime = 3,
+};
+// Rewrites one value; any other `which` rewrites the file unchanged with a fresh trailer.
+void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view text,
+                  StoredSetting which);
 // Appends the trailer to the file at path.
 void AppendSettingsChecksum(Ui& ui, const std::string& path);
 

@@ -9,10 +9,10 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "app/MonitorPolling.h"
 #include "app/SocketEvents.h"
 #include "base/WireConstants.h"
 #include "config/SetRequest.h"
-#include "inventory/MonitorPolling.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/MonitorFile.h"
 #include "storage/SettingsFile.h"
@@ -29,8 +29,8 @@ using test::MakeDevice;
 class MainWindowLogic : public ::testing::Test {
   protected:
     MainWindowLogic() {
-        CreateDiscoveryColumns(p);
-        CreateMonitorColumns(p);
+        CreateDiscoveryColumns(p.lists, p.settings);
+        CreateMonitorColumns(p.lists, p.settings);
         for (int i = 0; i < 3; ++i)
             AddDiscovered(p, MakeDevice("10.1.0." + std::to_string(40 + i), 40 + i));
         for (int i = 0; i < 3; ++i)
@@ -211,9 +211,9 @@ TEST_F(StartUp, BuildsTheListsRestoresTheMonitorListAndArmsTheTimers) {
     WriteSettings(s);
     {
         test::TestProgram before;
-        CreateMonitorColumns(before.program);
+        CreateMonitorColumns(before.program.lists, before.program.settings);
         AddMonitored(before.program, MakeDevice("10.1.0.20", 20));
-        SaveMonitorList(before.program, MonitorFilePath(p.configFolder));
+        SaveMonitorList(before.program.lists, before.program.ui, MonitorFilePath(p.configFolder));
     }
     p.pending.address = 5;
     p.lists.discovery[4] = MakeDevice("10.9.9.9", 99);
@@ -285,8 +285,8 @@ namespace {
 TEST(SocketEvents, DeviceEventsAreReadAndMergedTftpEventsAreNot) {
     test::TestProgram t;
     Program& p = t.program;
-    CreateDiscoveryColumns(p);
-    CreateMonitorColumns(p);
+    CreateDiscoveryColumns(p.lists, p.settings);
+    CreateMonitorColumns(p.lists, p.settings);
     ProtocolHeader h;
     h.major = 2;
     h.minor = 1;

@@ -14,8 +14,8 @@ namespace {
 pm::test::TestProgram& Fixture() {
     static pm::test::TestProgram* t = [] {
         auto* fresh = new pm::test::TestProgram;
-        pm::CreateDiscoveryColumns(fresh->program);
-        pm::CreateMonitorColumns(fresh->program);
+        pm::CreateDiscoveryColumns(fresh->program.lists, fresh->program.settings);
+        pm::CreateMonitorColumns(fresh->program.lists, fresh->program.settings);
         return fresh;
     }();
     return *t;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (!records)
         return 0;
-    pm::AddLoadedRecords(p, std::move(*records));
+    pm::AddLoadedRecords(p.lists, p.settings, p.ui, std::move(*records));
 
     const int rows = p.lists.monitorList.GetItemCount(pm::kStateAny);
     if (rows > static_cast<int>(pm::kTableSize))

@@ -45,7 +45,7 @@ class MonitorCommandsTest : public ::testing::Test {
 TEST_F(MonitorCommandsTest, AddsSelectedRowsInOrderAndCompactsTheRest) {
     Discovered({1, 2, 3, 4, 5});
     Select(p.lists.discoveryList, {0, 2, 4});
-    AddSelectedToMonitor(p);
+    AddSelectedToMonitor(p.lists, p.settings, p.ui);
     EXPECT_TRUE(t.ui.messages.empty());
     EXPECT_EQ(Column(p.lists.monitorList, kMonIp),
               (std::vector<std::string>{"10.0.0.1", "10.0.0.3", "10.0.0.5"}));
@@ -63,7 +63,7 @@ TEST_F(MonitorCommandsTest, DuplicateAddressesAreRefused) {
     p.lists.discovery[1].ip = p.lists.discovery[0].ip;  // two devices answering with one address
     test::AddMonitored(p, test::MakeDevice(9, Ip(10, 0, 0, 3)));
     Select(p.lists.discoveryList, {0, 1, 2});
-    AddSelectedToMonitor(p);
+    AddSelectedToMonitor(p.lists, p.settings, p.ui);
     const test::Message dup{"Duplicate ip ", "Add fail", Icon::Error, Owner::MainWindow};
     EXPECT_EQ(t.ui.messages, (std::vector<test::Message>{dup, dup, dup}));
     EXPECT_EQ(p.lists.monitorList.GetItemCount(), 1);
@@ -78,7 +78,7 @@ TEST_F(MonitorCommandsTest, AFullMonitorListTakesTheFirstAndRefusesTheSecond) {
             p, test::MakeDevice(static_cast<uint8_t>(i), Ip(10, 1, 0, static_cast<uint8_t>(i)), 1));
     Discovered({1, 2});
     Select(p.lists.discoveryList, {0, 1});
-    AddSelectedToMonitor(p);
+    AddSelectedToMonitor(p.lists, p.settings, p.ui);
     EXPECT_EQ(t.ui.messages,
               (std::vector<test::Message>{
                   {"out of 256 device in monitor list", "Error", Icon::Error, Owner::MainWindow}}));
@@ -90,13 +90,13 @@ TEST_F(MonitorCommandsTest, AFullMonitorListTakesTheFirstAndRefusesTheSecond) {
 
 TEST_F(MonitorCommandsTest, DoubleClickMovesExactlyOneDevice) {
     Discovered({1, 2, 3});
-    AddOneToMonitor(p);
+    AddOneToMonitor(p.lists, p.settings, p.ui);
     Select(p.lists.discoveryList, {0, 2});
-    AddOneToMonitor(p);
+    AddOneToMonitor(p.lists, p.settings, p.ui);
     EXPECT_EQ(p.lists.monitorList.GetItemCount(), 0);
 
     p.lists.discoveryList.SetItemStates(2, kStateUnselected);
-    AddOneToMonitor(p);
+    AddOneToMonitor(p.lists, p.settings, p.ui);
     EXPECT_EQ(Column(p.lists.monitorList, kMonIp), std::vector<std::string>{"10.0.0.1"});
     EXPECT_EQ(Column(p.lists.discoveryList, kDiscIp),
               (std::vector<std::string>{"10.0.0.2", "10.0.0.3"}));
@@ -115,17 +115,17 @@ TEST_F(MonitorCommandsTest, AddByAddress) {
             return true;
         };
     };
-    AddDeviceByAddress(p, [](DeviceRecord&) { return false; });
+    AddDeviceByAddress(p.lists, p.settings, p.ui, [](DeviceRecord&) { return false; });
     EXPECT_EQ(p.lists.monitorList.GetItemCount(), 0);
 
-    AddDeviceByAddress(p, form("10.9.9.9"));
+    AddDeviceByAddress(p.lists, p.settings, p.ui, form("10.9.9.9"));
     EXPECT_EQ(Column(p.lists.monitorList, kMonIp), std::vector<std::string>{"10.9.9.9"});
     EXPECT_EQ(p.lists.monitorList.GetItemImage(0), -1);
     EXPECT_TRUE(t.ui.messages.empty());
 
     for (const char* taken : {"10.0.0.5", "10.9.9.9"}) {
         t.ui.Clear();
-        AddDeviceByAddress(p, form(taken));
+        AddDeviceByAddress(p.lists, p.settings, p.ui, form(taken));
         EXPECT_EQ(t.ui.Texts(),
                   std::vector<std::string>{"Duplicate IP in monitor list or discovery list"})
             << taken;
@@ -138,7 +138,7 @@ TEST_F(MonitorCommandsTest, AddByAddress) {
             p, test::MakeDevice(static_cast<uint8_t>(i), Ip(10, 1, 0, static_cast<uint8_t>(i)), 1));
     t.ui.Clear();
     bool opened = false;
-    AddDeviceByAddress(p, [&](DeviceRecord&) { return opened = true; });
+    AddDeviceByAddress(p.lists, p.settings, p.ui, [&](DeviceRecord&) { return opened = true; });
     EXPECT_FALSE(opened);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"out of 256 device in monitor list"});
 }
@@ -148,7 +148,7 @@ TEST_F(MonitorCommandsTest, DeletingRows2And5Of7KeepsTheOthersInOrder) {
         test::AddMonitored(p, test::MakeDevice(i, Ip(10, 0, 0, i)));
     Select(p.lists.monitorList, {2, 5});
     t.ui.answers = {true};
-    DeleteFromMonitor(p);
+    DeleteFromMonitor(p.lists, p.ui);
     ASSERT_EQ(t.ui.questions.size(), 1u);
     EXPECT_EQ(t.ui.questions[0], (test::Message{"Are you sure to delete this item ?", "Warning",
                                                 Icon::Warning, Owner::MainWindow}));
@@ -160,7 +160,7 @@ TEST_F(MonitorCommandsTest, DeletingRows2And5Of7KeepsTheOthersInOrder) {
 }
 
 TEST_F(MonitorCommandsTest, DeleteAsksFirstAndCancelChangesNothing) {
-    DeleteFromMonitor(p);
+    DeleteFromMonitor(p.lists, p.ui);
     EXPECT_TRUE(t.ui.questions.empty()) << "nothing selected, nothing asked";
 
     for (uint8_t i = 0; i < 3; ++i)
@@ -168,7 +168,7 @@ TEST_F(MonitorCommandsTest, DeleteAsksFirstAndCancelChangesNothing) {
     const DeviceTable before = p.lists.monitor;
     Select(p.lists.monitorList, {1});
     t.ui.answers = {false};
-    DeleteFromMonitor(p);
+    DeleteFromMonitor(p.lists, p.ui);
     EXPECT_EQ(t.ui.questions.size(), 1u);
     EXPECT_EQ(p.lists.monitorList.GetItemCount(), 3);
     EXPECT_TRUE(p.lists.monitor == before);

@@ -124,7 +124,7 @@ TEST_F(RowBuildersTest, LoaderRowsAreRed) {
     monitored.loader = 0;
     monitored.row_flag = 1;
     p.lists.monitor[0] = monitored;
-    DrawMonitorRow(p, 0);
+    DrawMonitorRow(p.lists, p.settings, 0);
     EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonSystem), "sys");
     EXPECT_EQ(p.lists.monitorList.GetItemTextColor(0, kMonIp), kWindowTextColor);
 }
@@ -142,7 +142,7 @@ TEST_F(RowBuildersTest, MonitorRowRedrawKeepsUnreportedCellsItemDataAndSelection
     update.row_flag = 2;
     SetText(update.system_name, "renamed");
     p.lists.monitor[0] = update;
-    DrawMonitorRow(p, 0);
+    DrawMonitorRow(p.lists, p.settings, 0);
 
     ASSERT_EQ(p.lists.monitorList.GetItemCount(), 2);
     EXPECT_EQ(p.lists.monitorList.GetItemText(1, kMonIp), "10.0.0.1");
@@ -179,18 +179,20 @@ TEST_F(RowBuildersTest, SortListTogglesAndMovesRowsOnly) {
         return out;
     };
 
-    SortList(p, ListKind::Discovery, kDiscIp);  // first click: descending
+    SortList(p.lists, p.sortAscending, ListKind::Discovery, kDiscIp);  // first click: descending
     EXPECT_EQ(p.sortAscending, 0);
     EXPECT_EQ(ips(p.lists.discoveryList, kDiscIp),
               (std::vector<std::string>{"10.0.0.9", "10.0.0.5", "10.0.0.2"}));
     EXPECT_TRUE(p.lists.discovery == before);
 
-    SortList(p, ListKind::Monitor, kMonStatus);  // ascending by image: -1 before 1
+    SortList(p.lists, p.sortAscending, ListKind::Monitor,
+             kMonStatus);  // ascending by image: -1 before 1
     EXPECT_EQ(ips(p.lists.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.3", "10.0.0.4"}));
-    SortList(p, ListKind::Monitor, kMonStatus);
+    SortList(p.lists, p.sortAscending, ListKind::Monitor, kMonStatus);
     EXPECT_EQ(ips(p.lists.monitorList, kMonIp), (std::vector<std::string>{"10.0.0.4", "10.0.0.3"}));
 
-    SortList(p, ListKind::Discovery, kDiscGroupInterval);  // toggles, doesn't sort
+    SortList(p.lists, p.sortAscending, ListKind::Discovery,
+             kDiscGroupInterval);  // toggles, doesn't sort
     EXPECT_EQ(p.sortAscending, 1);
     EXPECT_EQ(ips(p.lists.discoveryList, kDiscIp),
               (std::vector<std::string>{"10.0.0.9", "10.0.0.5", "10.0.0.2"}));

@@ -89,8 +89,8 @@ struct LabProgram {
 
     LabProgram() {
         program.settings = settings;
-        CreateDiscoveryColumns(program);
-        CreateMonitorColumns(program);
+        CreateDiscoveryColumns(program.lists, program.settings);
+        CreateMonitorColumns(program.lists, program.settings);
         table.SetNotifyHandler([this](int id) {
             uint8_t buffer[kMaxDatagram];
             uint32_t from = 0;
@@ -158,14 +158,17 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
     void DiscoverBoth() {
         ASSERT_EQ(Discover(P()), 0);
         app_->loop.RunUntil(
-            [&] { return Listed(kTargetMac) && FindDiscoveryByMac(P(), MacText(kOtherMac)).found; },
+            [&] {
+                return Listed(kTargetMac) &&
+                       FindDiscoveryByMac(P().lists, MacText(kOtherMac)).found;
+            },
             kReplyWaitMs);
         app_->loop.Run(kQuietMs);
         ASSERT_TRUE(Listed(kTargetMac));
     }
     bool Listed(const std::array<uint8_t, 6>& mac) const {
-        return FindDiscoveryByMac(app_->program, MacText(mac)).found ||
-               FindMonitorByMac(app_->program, MacText(mac)).found;
+        return FindDiscoveryByMac(app_->program.lists, MacText(mac)).found ||
+               FindMonitorByMac(app_->program.lists, MacText(mac)).found;
     }
 
     // Puts the target in the list under test and selects it there, as the main window does
@@ -176,25 +179,27 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
             const int row = P().lists.discoveryList.FindRowByText(kDiscMac, MacText(kTargetMac));
             ASSERT_GE(row, 0);
             P().lists.discoveryList.SetItemStates(row, kStateSelected);
-            AddOneToMonitor(P());
-            ASSERT_TRUE(FindMonitorByMac(P(), MacText(kTargetMac)).found);
+            AddOneToMonitor(P().lists, P().settings, P().ui);
+            ASSERT_TRUE(FindMonitorByMac(P().lists, MacText(kTargetMac)).found);
         }
         Select();
     }
     void Select() {
         const std::string mac = MacText(kTargetMac);
         const bool monitor = GetParam() == ListKind::Monitor;
-        const Lookup at = monitor ? FindMonitorByMac(P(), mac) : FindDiscoveryByMac(P(), mac);
+        const Lookup at =
+            monitor ? FindMonitorByMac(P().lists, mac) : FindDiscoveryByMac(P().lists, mac);
         ASSERT_TRUE(at.found);
         P().selection = {at.index, GetParam(), P().lists.monitorList.GetItemCount(),
                          P().lists.discoveryList.GetItemCount()};
     }
     DeviceRecord& Entry() {
         const std::string mac = MacText(kTargetMac);
-        const Lookup m = FindMonitorByMac(P(), mac);
+        const Lookup m = FindMonitorByMac(P().lists, mac);
         return m.found
                    ? P().lists.monitor[static_cast<size_t>(m.index)]
-                   : P().lists.discovery[static_cast<size_t>(FindDiscoveryByMac(P(), mac).index)];
+                   : P().lists
+                         .discovery[static_cast<size_t>(FindDiscoveryByMac(P().lists, mac).index)];
     }
 
     // The form as it opens for the selected switch, turned into what Set reads.

@@ -276,8 +276,8 @@ TEST(HandleDatagramReentry, ADatagramHandledWhileAMessageIsOpenDoesNotDisturbThe
     test::Deliver(p, first, Ip(10, 0, 0, 1));
 
     ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 2);
-    const Lookup a = FindDiscoveryByMac(p, "001c2d3e0001");
-    const Lookup b = FindDiscoveryByMac(p, "001c2d3e0002");
+    const Lookup a = FindDiscoveryByMac(p.lists, "001c2d3e0001");
+    const Lookup b = FindDiscoveryByMac(p.lists, "001c2d3e0002");
     ASSERT_TRUE(a.found && b.found);
     EXPECT_EQ(TextOf(p.lists.discovery[a.index].system_name), "first");
     EXPECT_EQ(TextOf(p.lists.discovery[a.index].ip_text), "10.0.0.1");
@@ -285,7 +285,8 @@ TEST(HandleDatagramReentry, ADatagramHandledWhileAMessageIsOpenDoesNotDisturbThe
     EXPECT_EQ(TextOf(p.lists.discovery[b.index].system_name), "second");
     EXPECT_EQ(TextOf(p.lists.discovery[b.index].ip_text), "10.0.0.2");
     for (int row = 0; row < 2; ++row) {
-        const Lookup e = FindDiscoveryByMac(p, p.lists.discoveryList.GetItemText(row, kDiscMac));
+        const Lookup e =
+            FindDiscoveryByMac(p.lists, p.lists.discoveryList.GetItemText(row, kDiscMac));
         EXPECT_EQ(p.lists.discoveryList.GetItemText(row, kDiscSystem),
                   TextOf(p.lists.discovery[e.index].system_name));
     }

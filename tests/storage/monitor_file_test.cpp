@@ -39,8 +39,8 @@ class MonitorFileTest : public ::testing::Test {
   protected:
     MonitorFileTest() { Columns(t.program); }
     static void Columns(Program& p) {
-        CreateDiscoveryColumns(p);
-        CreateMonitorColumns(p);
+        CreateDiscoveryColumns(p.lists, p.settings);
+        CreateMonitorColumns(p.lists, p.settings);
     }
     std::string DefaultPath() const { return MonitorFilePath(t.program.configFolder); }
     std::vector<std::string> ListedAddresses(const Program& p) const {
@@ -61,7 +61,7 @@ TEST_F(MonitorFileTest, SaveWritesTheListedEntriesAndRestoreReadsThemBackByteFor
         AddMonitored(p, d);
     p.lists.monitor[3] = MakeDevice("10.1.0.99", 9);  // beyond the list: not saved
 
-    ASSERT_EQ(SaveMonitorList(p, DefaultPath()), 0);
+    ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
     const auto saved = ReadFile(DefaultPath());
     ASSERT_EQ(saved.size(), 876u);
     std::vector<DeviceRecord> entries(p.lists.monitor.begin(), p.lists.monitor.begin() + 3);
@@ -70,23 +70,24 @@ TEST_F(MonitorFileTest, SaveWritesTheListedEntriesAndRestoreReadsThemBackByteFor
     test::TestProgram next;
     next.program.configFolder = p.configFolder;
     Columns(next.program);
-    RestoreMonitorList(next.program);
+    RestoreMonitorList(next.program.lists, next.program.settings, next.program.ui,
+                       next.program.configFolder);
     EXPECT_TRUE(next.ui.messages.empty());
     EXPECT_EQ(ListedAddresses(next.program),
               (std::vector<std::string>{"10.1.0.11", "10.1.0.12", "10.1.0.13"}));
-    ASSERT_EQ(SaveMonitorList(next.program, t.dir.File("again.cfg")), 0);
+    ASSERT_EQ(SaveMonitorList(next.program.lists, next.program.ui, t.dir.File("again.cfg")), 0);
     EXPECT_EQ(ReadFile(t.dir.File("again.cfg")), saved);
 }
 
 TEST_F(MonitorFileTest, EmptyListSavesAnEmptyFileThatRestoresSilently) {
-    ASSERT_EQ(SaveMonitorList(p, DefaultPath()), 0);
+    ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
     EXPECT_EQ(std::filesystem::file_size(DefaultPath()), 0u);
-    RestoreMonitorList(p);
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 0);
     EXPECT_TRUE(t.ui.messages.empty());
     // A missing file is no error either.
     std::filesystem::remove(DefaultPath());
-    RestoreMonitorList(p);
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
     EXPECT_TRUE(t.ui.messages.empty());
 }
 
@@ -97,7 +98,7 @@ TEST_F(MonitorFileTest, SizeNotAMultipleOfARecordIsAConfigFileError) {
     WriteFile(t.dir.File("odd.cfg"), bytes);
 
     p.lists.monitor[0] = MakeDevice("10.1.0.50", 50);  // left over: the failed restore clears it
-    RestoreMonitorList(p);
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Config File Error"});
     EXPECT_EQ(t.ui.messages[0].caption, "Error");
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 0);
@@ -106,7 +107,7 @@ TEST_F(MonitorFileTest, SizeNotAMultipleOfARecordIsAConfigFileError) {
     t.ui.Clear();
     AddMonitored(p, MakeDevice("10.1.0.12", 2));
     const DeviceTable before = p.lists.monitor;
-    EXPECT_EQ(LoadMonitorListFrom(p, t.dir.File("odd.cfg")), -1);
+    EXPECT_EQ(LoadMonitorListFrom(p.lists, p.settings, p.ui, t.dir.File("odd.cfg")), -1);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Config File Error"});
     EXPECT_EQ(p.lists.monitor, before);
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 1);
@@ -129,7 +130,8 @@ TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartU
         test::TestProgram atStart;
         atStart.program.configFolder = p.configFolder;
         Columns(atStart.program);
-        RestoreMonitorList(atStart.program);
+        RestoreMonitorList(atStart.program.lists, atStart.program.settings, atStart.program.ui,
+                           atStart.program.configFolder);
         const DeviceRecord& r = atStart.program.lists.monitor[0];
         EXPECT_EQ(r.status_mark, c.restored) << c.stored;
         EXPECT_EQ(r.missed_polls, 0);
@@ -137,7 +139,9 @@ TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartU
 
         test::TestProgram byMenu;
         Columns(byMenu.program);
-        ASSERT_EQ(LoadMonitorListFrom(byMenu.program, DefaultPath()), 0);
+        ASSERT_EQ(LoadMonitorListFrom(byMenu.program.lists, byMenu.program.settings,
+                                      byMenu.program.ui, DefaultPath()),
+                  0);
         EXPECT_EQ(byMenu.program.lists.monitor[0].status_mark, c.loaded) << c.stored;
         EXPECT_EQ(byMenu.program.lists.monitor[0].missed_polls, 0);
         EXPECT_EQ(byMenu.program.lists.monitor[0].answered, 1);
@@ -147,10 +151,10 @@ TEST_F(MonitorFileTest, PollFieldsAreResetAndTheStatusMarkNormalisedOnlyAtStartU
 TEST_F(MonitorFileTest, LoadSkipsDuplicatesWithAWarningEach) {
     AddMonitored(p, MakeDevice("10.1.0.11", 1));
     AddMonitored(p, MakeDevice("10.1.0.12", 2));
-    ASSERT_EQ(SaveMonitorList(p, t.dir.File("same.cfg")), 0);
+    ASSERT_EQ(SaveMonitorList(p.lists, p.ui, t.dir.File("same.cfg")), 0);
 
     // The file just saved over the same list adds nothing: one warning per record.
-    ASSERT_EQ(LoadMonitorListFrom(p, t.dir.File("same.cfg")), 0);
+    ASSERT_EQ(LoadMonitorListFrom(p.lists, p.settings, p.ui, t.dir.File("same.cfg")), 0);
     EXPECT_EQ(t.ui.Texts(), (std::vector<std::string>{"Duplicate ip in monitor list",
                                                       "Duplicate ip in monitor list"}));
     EXPECT_EQ(t.ui.messages[0].caption, "Warning");
@@ -162,7 +166,7 @@ TEST_F(MonitorFileTest, LoadSkipsDuplicatesWithAWarningEach) {
     const DeviceRecord fresh = MakeDevice("10.1.0.30", 30);
     DeviceRecord movedDevice = MakeDevice("10.1.0.31", 1);  // MAC of the first listed device
     WriteFile(t.dir.File("mixed.cfg"), FileOf({fresh, fresh, movedDevice}));
-    ASSERT_EQ(LoadMonitorListFrom(p, t.dir.File("mixed.cfg")), 0);
+    ASSERT_EQ(LoadMonitorListFrom(p.lists, p.settings, p.ui, t.dir.File("mixed.cfg")), 0);
     EXPECT_EQ(t.ui.Texts(), (std::vector<std::string>{"Duplicate ip in monitor list",
                                                       "Duplicate device in monitor list"}));
     EXPECT_EQ(ListedAddresses(p),
@@ -182,7 +186,7 @@ TEST_F(MonitorFileTest, LoadStopsAtTheTableSize) {
         more.push_back(d);
     }
     WriteFile(t.dir.File("more.cfg"), FileOf(more));
-    ASSERT_EQ(LoadMonitorListFrom(p, t.dir.File("more.cfg")), 0);
+    ASSERT_EQ(LoadMonitorListFrom(p.lists, p.settings, p.ui, t.dir.File("more.cfg")), 0);
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 256);
     EXPECT_EQ(TextOf(p.lists.monitor[255].ip_text), "10.3.0.1");
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"out of 256 device in monitor list"});
@@ -192,8 +196,8 @@ TEST_F(MonitorFileTest, DialogsProposeTheirNamesAndCancelDoesNothing) {
     AddMonitored(p, MakeDevice("10.1.0.11", 1));
     const std::vector<FileFilter> cfg{{"config File (*.cfg)", "*.cfg"}};
 
-    SaveMonitorListAs(p);  // cancelled
-    LoadMonitorList(p);    // cancelled
+    SaveMonitorListAs(p.lists, p.ui);            // cancelled
+    LoadMonitorList(p.lists, p.settings, p.ui);  // cancelled
     EXPECT_EQ(t.ui.proposedNames, (std::vector<std::string>{"Default.cfg", "monitor.cfg"}));
     ASSERT_EQ(t.ui.filtersAsked.size(), 2u);
     for (const auto& filters : t.ui.filtersAsked) {
@@ -205,23 +209,23 @@ TEST_F(MonitorFileTest, DialogsProposeTheirNamesAndCancelDoesNothing) {
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 1);
 
     t.ui.fileChoices.push_back(t.dir.File("chosen.cfg"));
-    SaveMonitorListAs(p);
+    SaveMonitorListAs(p.lists, p.ui);
     EXPECT_EQ(std::filesystem::file_size(t.dir.File("chosen.cfg")), kRecordSize);
-    SaveMonitorListDefault(p);
+    SaveMonitorListDefault(p.lists, p.ui, p.configFolder);
     EXPECT_EQ(ReadFile(DefaultPath()), ReadFile(t.dir.File("chosen.cfg")));
 }
 
 TEST_F(MonitorFileTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     AddMonitored(p, MakeDevice("10.1.0.11", 1));
-    EXPECT_EQ(SaveMonitorList(p, t.dir.File("no/such/folder/x.cfg")), -1);
+    EXPECT_EQ(SaveMonitorList(p.lists, p.ui, t.dir.File("no/such/folder/x.cfg")), -1);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail"});
 
     // A save that can't finish leaves the previous file whole.
-    ASSERT_EQ(SaveMonitorList(p, DefaultPath()), 0);
+    ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
     const auto before = ReadFile(DefaultPath());
     std::filesystem::create_directory(DefaultPath() + ".part");  // the temporary can't be created
     AddMonitored(p, MakeDevice("10.1.0.12", 2));
-    EXPECT_EQ(SaveMonitorList(p, DefaultPath()), -1);
+    EXPECT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), -1);
     EXPECT_EQ(ReadFile(DefaultPath()), before);
 }
 

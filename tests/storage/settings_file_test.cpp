@@ -166,13 +166,13 @@ class SettingsStore : public ::testing::Test {
 };
 
 TEST_F(SettingsStore, RefreshTime120Then15) {
-    StoreSetting(t.ui, t.program.configFolder, "120", 3);
+    StoreSetting(t.ui, t.program.configFolder, "120", StoredSetting::RefreshTime);
     EXPECT_EQ(Reload().refresh_time, 120);
     EXPECT_NE(PlainText(ReadAll(path())).find("refresh_time_len=3\r\nrefresh_time=120\r\n"),
               std::string::npos);
     const size_t longer = ReadAll(path()).size();
 
-    StoreSetting(t.ui, t.program.configFolder, "15", 3);
+    StoreSetting(t.ui, t.program.configFolder, "15", StoredSetting::RefreshTime);
     EXPECT_EQ(Reload().refresh_time, 15);
     EXPECT_NE(PlainText(ReadAll(path())).find("refresh_time_len=2\r\nrefresh_time=15\r\n"),
               std::string::npos);
@@ -181,16 +181,16 @@ TEST_F(SettingsStore, RefreshTime120Then15) {
 }
 
 TEST_F(SettingsStore, GroupIntervalFlagAndTimer) {
-    StoreSetting(t.ui, t.program.configFolder, "1", 1);
-    StoreSetting(t.ui, t.program.configFolder, "300", 2);
+    StoreSetting(t.ui, t.program.configFolder, "1", StoredSetting::MulticastTimerFlag);
+    StoreSetting(t.ui, t.program.configFolder, "300", StoredSetting::MulticastTimer);
     Settings s = Reload();
     EXPECT_EQ(s.multicast_timer_flag, 1);
     EXPECT_EQ(s.multicast_timer, 300);
     EXPECT_EQ(s.refresh_time, 15);  // the rest stays as it was
     EXPECT_EQ(s.header_id, kDefaultHeaderId);
 
-    StoreSetting(t.ui, t.program.configFolder, "0", 1);
-    StoreSetting(t.ui, t.program.configFolder, "0", 2);
+    StoreSetting(t.ui, t.program.configFolder, "0", StoredSetting::MulticastTimerFlag);
+    StoreSetting(t.ui, t.program.configFolder, "0", StoredSetting::MulticastTimer);
     s = Reload();
     EXPECT_EQ(s.multicast_timer_flag, 0);
     EXPECT_EQ(s.multicast_timer, 0);
@@ -202,7 +202,7 @@ TEST_F(SettingsStore, BadChecksumIsReportedAndMendedByTheRewrite) {
     auto file = ReadAll(path());
     file[file.size() - 2] ^= 0x10;  // damage the trailer only
     WriteAll(path(), file);
-    StoreSetting(t.ui, t.program.configFolder, "60", 3);
+    StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime);
     ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0].text, "define.ecf checksum error");
     EXPECT_EQ(t.ui.messages[0].caption, kAppTitle);
@@ -212,13 +212,13 @@ TEST_F(SettingsStore, BadChecksumIsReportedAndMendedByTheRewrite) {
 
 TEST_F(SettingsStore, MissingFileOrKeysLeaveTheFileAlone) {
     std::filesystem::remove(path());
-    StoreSetting(t.ui, t.program.configFolder, "60", 3);
+    StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime);
     EXPECT_FALSE(std::filesystem::exists(path()));
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable)});
 
     const std::vector<uint8_t> foreign = FileFromPlain("a=1\r\nb=2\r\n");
     WriteAll(path(), foreign);
-    StoreSetting(t.ui, t.program.configFolder, "60", 3);
+    StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime);
     EXPECT_EQ(ReadAll(path()), foreign);
 }
 
@@ -246,7 +246,7 @@ TEST(LoadSettings, ShippedFileLoadsSilently) {
     TestProgram t;
     t.program.settings = Settings{};
     WriteAll(SettingsFilePath(t.program.configFolder), BuildSettingsFile(DefaultSettings()));
-    EXPECT_EQ(LoadSettings(t.program), 0);
+    EXPECT_EQ(LoadSettings(t.ui, t.program.configFolder, t.program.settings), 0);
     EXPECT_TRUE(t.ui.messages.empty());
     EXPECT_EQ(t.program.settings.device_port, kDefaultBasePort + 2);
 }
@@ -257,7 +257,7 @@ TEST(LoadSettings, FlippedByteGivesTheChecksumErrorAndLeavesSettingsZero) {
     auto file = BuildSettingsFile(DefaultSettings());
     file[5] ^= 0x04;
     WriteAll(SettingsFilePath(t.program.configFolder), file);
-    EXPECT_EQ(LoadSettings(t.program), -1);
+    EXPECT_EQ(LoadSettings(t.ui, t.program.configFolder, t.program.settings), -1);
     ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0], (test::Message{"define.ecf checksum error", "file error",
                                                Icon::Error, Owner::MainWindow}));
@@ -269,7 +269,7 @@ TEST(LoadSettings, FlippedByteGivesTheChecksumErrorAndLeavesSettingsZero) {
 TEST(LoadSettings, MissingFileIsAFailure) {
     TestProgram t;
     t.program.settings = Settings{};
-    EXPECT_EQ(LoadSettings(t.program), -1);
+    EXPECT_EQ(LoadSettings(t.ui, t.program.configFolder, t.program.settings), -1);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable)});
     EXPECT_EQ(t.program.settings.base_port, 0);
 }

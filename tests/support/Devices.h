@@ -11,8 +11,8 @@
 namespace pm::test {
 
 inline void MakeColumns(Program& p) {
-    CreateDiscoveryColumns(p);
-    CreateMonitorColumns(p);
+    CreateDiscoveryColumns(p.lists, p.settings);
+    CreateMonitorColumns(p.lists, p.settings);
 }
 
 inline DeviceRecord MakeDevice(uint8_t macLast, uint32_t ip, uint8_t macPrev = 0) {
@@ -36,14 +36,14 @@ inline int AddMonitored(Program& p, DeviceRecord r) {
     const int k = p.lists.monitorList.GetItemCount();
     r.row_flag = 0;
     p.lists.monitor[static_cast<size_t>(k)] = r;
-    DrawMonitorRow(p, k);
+    DrawMonitorRow(p.lists, p.settings, k);
     return k;
 }
 inline int AddDiscovered(Program& p, DeviceRecord r) {
     const int k = p.lists.discoveryList.GetItemCount();
     r.row_flag = 0;
     p.lists.discovery[static_cast<size_t>(k)] = r;
-    DrawDiscoveryRow(p, k);
+    DrawDiscoveryRow(p.lists, p.settings, k);
     return k;
 }
 

@@ -53,7 +53,7 @@ inline int AddMonitored(Program& p, const DeviceRecord& r) {
     const int k = p.lists.monitorList.GetItemCount(kStateAny);
     p.lists.monitor[static_cast<size_t>(k)] = r;
     p.lists.monitor[static_cast<size_t>(k)].row_flag = 0;
-    DrawMonitorRow(p, k);
+    DrawMonitorRow(p.lists, p.settings, k);
     return k;
 }
 
@@ -61,7 +61,7 @@ inline int AddDiscovered(Program& p, const DeviceRecord& r) {
     const int k = p.lists.discoveryList.GetItemCount(kStateAny);
     p.lists.discovery[static_cast<size_t>(k)] = r;
     p.lists.discovery[static_cast<size_t>(k)].row_flag = 0;
-    DrawDiscoveryRow(p, k);
+    DrawDiscoveryRow(p.lists, p.settings, k);
     return k;
 }
 

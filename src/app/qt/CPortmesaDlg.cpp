@@ -14,6 +14,7 @@
 #include "app/DeviceSelection.h"
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
+#include "app/MonitorPolling.h"
 #include "app/SocketEvents.h"
 #include "app/UpgradeContextOf.h"
 #include "config/qt/Add_remoteIP.h"
@@ -25,7 +26,6 @@
 #include "controls/qt/CReportView.h"
 #include "controls/qt/DrawnImages.h"
 #include "inventory/MonitorCommands.h"
-#include "inventory/MonitorPolling.h"
 #include "inventory/SortList.h"
 #include "protocol/Discover.h"
 #include "storage/EventLog.h"
@@ -128,10 +128,13 @@ void CPortmesaDlg::BuildControls() {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
     connectButton(ids::kDiscover, [this] { Discover(program_); });
-    connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
-    connectButton(ids::kAddItem,
-                  [this] { AddDeviceByAddress(program_, Add_remoteIP::Form(program_, this)); });
-    connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_); });
+    connectButton(ids::kAddToMonitor,
+                  [this] { AddSelectedToMonitor(program_.lists, program_.settings, program_.ui); });
+    connectButton(ids::kAddItem, [this] {
+        AddDeviceByAddress(program_.lists, program_.settings, program_.ui,
+                           Add_remoteIP::Form(program_, this));
+    });
+    connectButton(ids::kDeleteItem, [this] { DeleteFromMonitor(program_.lists, program_.ui); });
     connectButton(ids::kConfigureSettings, [this] {
         if (SelectOneDevice(program_))
             Configuration_Set::Run(program_, this);
@@ -152,7 +155,7 @@ void CPortmesaDlg::BuildControls() {
     connectButton(ids::kExit, [this] { accept(); });
 
     connect(discoveryView_, &CReportView::rowDoubleClicked, this,
-            [this] { AddOneToMonitor(program_); });
+            [this] { AddOneToMonitor(program_.lists, program_.settings, program_.ui); });
     connect(monitorView_, &CReportView::rowDoubleClicked, this,
             [this] { OpenDeviceWeb(program_, WebRequest::DoubleClick); });
     connect(discoveryView_, &CReportView::itemChanged, this,
@@ -239,13 +242,13 @@ void CPortmesaDlg::Start() {
 void CPortmesaDlg::OnMenu(int id) {
     switch (id) {
         case ids::kMonitorSave:
-            SaveMonitorListDefault(program_);
+            SaveMonitorListDefault(program_.lists, program_.ui, program_.configFolder);
             return;
         case ids::kMonitorSaveAs:
-            SaveMonitorListAs(program_);
+            SaveMonitorListAs(program_.lists, program_.ui);
             return;
         case ids::kMonitorLoad:
-            LoadMonitorList(program_);
+            LoadMonitorList(program_.lists, program_.settings, program_.ui);
             return;
         case ids::kMenuExit:
             reject();
@@ -279,7 +282,7 @@ void CPortmesaDlg::OnListClicked(ListKind list) {
 }
 
 void CPortmesaDlg::OnColumnClicked(ListKind list, int column) {
-    SortList(program_, list, column);
+    SortList(program_.lists, program_.sortAscending, list, column);
 }
 
 void CPortmesaDlg::OnSocketEvent(int eventId) {

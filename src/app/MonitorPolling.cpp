@@ -1,4 +1,4 @@
-#include "inventory/MonitorPolling.h"
+#include "app/MonitorPolling.h"
 
 #include <array>
 #include <cstdio>
@@ -39,11 +39,11 @@ TimerKey PollTimer(const Program& p) {
     return {&p.lists.monitor, TimerId::MonitorPoll};
 }
 
-uint32_t PollPauseMs(const Settings& s) {
-    if (s.refresh_time <= 0)
+uint32_t PollPauseMs(const Settings& settings) {
+    if (settings.refresh_time <= 0)
         return kFallbackPauseMs;
     constexpr uint64_t kMaxMs = std::numeric_limits<int32_t>::max();  // what QTimer accepts
-    const uint64_t ms = static_cast<uint64_t>(s.refresh_time) * 1000;
+    const uint64_t ms = static_cast<uint64_t>(settings.refresh_time) * 1000;
     return static_cast<uint32_t>(ms < kMaxMs ? ms : kMaxMs);
 }
 
@@ -94,12 +94,12 @@ void RefreshTick(Program& p) {
             line += TextOf(entry.ip_text);
             line += " Not alive \r\n";
             AppendLogText(p.ui, p.configFolder, line);
-            entry.row_flag = 2;
-            entry.status_mark = 1;
-            DrawMonitorRow(p, i);
+            entry.row_flag = kRowNotAlive;
+            entry.status_mark = kStatusNotAlive;
+            DrawMonitorRow(p.lists, p.settings, i);
             continue;
         }
-        if (entry.status_mark == 1)
+        if (entry.status_mark == kStatusNotAlive)
             continue;
         PollStep(entry);
         p.net.SendToDevice(entry.ip, request, sizeof request);
@@ -127,7 +127,7 @@ bool ChooseRefreshTime(Program& p, int menuId) {
     p.settings.refresh_time = seconds;
     p.loop.StopTimer(p.RefreshTimer());
     StartRefreshTimer(p, static_cast<uint32_t>(seconds) * 1000);
-    StoreSetting(p.ui, p.configFolder, std::to_string(seconds), 3);
+    StoreSetting(p.ui, p.configFolder, std::to_string(seconds), StoredSetting::RefreshTime);
     return true;
 }
 

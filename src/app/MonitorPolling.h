@@ -14,7 +14,7 @@ TimerKey PollTimer(const Program& p);
 // The pause after a poll pass: refresh_time seconds, read afresh each time. A refresh time
 // that is not positive (an unreadable settings file leaves it 0) pauses 15 s instead of
 // polling without pause; a huge one is capped at what a timer can hold.
-uint32_t PollPauseMs(const Settings& s);
+uint32_t PollPauseMs(const Settings& settings);
 
 // Runs the first pass as soon as the loop gets to it, then one pass per pause, until
 // StopPolling.

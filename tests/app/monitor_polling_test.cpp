@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/CommandIds.h"
-#include "inventory/MonitorPolling.h"
+#include "app/MonitorPolling.h"
 #include "protocol/HandleDatagram.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
@@ -28,8 +28,8 @@ constexpr uint64_t kSecond = 1000;
 class PollingTest : public ::testing::Test {
   protected:
     PollingTest() {
-        CreateDiscoveryColumns(p);
-        CreateMonitorColumns(p);
+        CreateDiscoveryColumns(p.lists, p.settings);
+        CreateMonitorColumns(p.lists, p.settings);
         p.wallClock = [this] {
             return std::time_t{1772892309} + static_cast<std::time_t>(t.loop.NowMs() / 1000);
         };
@@ -190,8 +190,8 @@ TEST_F(PollingTest, PassesFollowTheRefreshTimeReadBeforeEachPause) {
     };
     for (const Case c : {Case{15, 5}, Case{30, 3}, Case{60, 2}, Case{0, 5}, Case{-4, 5}}) {
         test::TestProgram fresh;
-        CreateMonitorColumns(fresh.program);
-        CreateDiscoveryColumns(fresh.program);
+        CreateMonitorColumns(fresh.program.lists, fresh.program.settings);
+        CreateDiscoveryColumns(fresh.program.lists, fresh.program.settings);
         fresh.program.settings.refresh_time = c.refreshTime;
         AddMonitored(fresh.program, MakeDevice("10.1.0.10", 10));
         StartPolling(fresh.program);
