@@ -1,8 +1,8 @@
 #include "app/DeviceSelection.h"
 
 #include "base/WireConstants.h"
+#include "config/DhcpRefresh.h"
 #include "config/PasswordChange.h"
-#include "config/SetRequest.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
 
@@ -68,7 +68,7 @@ bool SelectOneDevice(Program& p) {
 bool SelectDeviceForPasswordChange(Program& p) {
     if (!SelectOneDevice(p))
         return false;
-    const DeviceRecord* entry = SelectedEntry(p);
+    const DeviceRecord* entry = SelectedRecord(p.lists, p.selection);
     if (entry && entry->loader == kLoaderMarker) {
         p.ui.Notice(kLoaderNoPassword, "Error", Icon::Error);
         return false;
@@ -97,7 +97,7 @@ std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list) {
         return false;
     const DeviceTable& table = list == ListKind::Discovery ? p.lists.discovery : p.lists.monitor;
     const DeviceRecord& entry = table[static_cast<size_t>(found.index)];
-    return entry.ip_mode == 1 && entry.revision >= 3;
+    return OffersDhcpRefresh(entry);
 }
 
 }  // namespace pm

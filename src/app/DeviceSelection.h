@@ -31,8 +31,8 @@ bool SelectOneDevice(Program& p);
 // (kLoaderNoPassword).
 bool SelectDeviceForPasswordChange(Program& p);
 
-// After a click in `list`: whether "DHCP Refresh" should be enabled (DHCP mode and revision
-// 3 or later), or nullopt to leave it as it is (no or several selected rows).
+// After a click in `list`: whether "DHCP Refresh" should be enabled (OffersDhcpRefresh: DHCP
+// mode and revision 3 or later), or nullopt to leave it as it is (no or several selected rows).
 std::optional<bool> DhcpRefreshEnabling(const Program& p, ListKind list);
 
 // The two lists keep one selection between them: a change in the discovery list unselects

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/ConfigContexts.h"
 #include "app/MonitorPolling.h"
 #include "inventory/RowBuilders.h"
 #include "net/GroupReport.h"
@@ -31,18 +32,9 @@ StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTra
     p.pending.Clear();
 
     p.groupReport = BuildGroupReport(p.settings.multicast_group);
-    // A period of 0 s would send without pause: the timer runs only with a positive interval.
-    if (p.settings.multicast_timer_flag != 0 && p.settings.multicast_timer > 0) {
-        const uint64_t ms = static_cast<uint64_t>(p.settings.multicast_timer) * 1000;
-        const uint32_t period = static_cast<uint32_t>(std::min<uint64_t>(ms, INT32_MAX));
-        p.loop.StartTimer(p.GroupReportTimer(), period, [&p] { SendGroupReportTick(p); });
-    }
+    ArmGroupReportTimer(GroupReportContextOf(p));
     out.checkedRefreshItem = RefreshMenuItemFor(p.settings.refresh_time);
     return out;
-}
-
-void SendGroupReportTick(Program& p) {
-    p.net.SendGroupReport(p.groupReport.data(), p.groupReport.size());
 }
 
 void StopMainWindowTimers(Program& p) {

@@ -19,8 +19,6 @@ struct StartupOutcome {
 // group report and starts timer 3 when multicast_timer_flag is set.
 StartupOutcome StartMainWindow(Program& p, const std::function<void()>& startTransport);
 
-// Timer 3's handler.
-void SendGroupReportTick(Program& p);
 // Stops polling and both timers of the window.
 void StopMainWindowTimers(Program& p);
 

@@ -12,6 +12,7 @@
 #include "base/Settings.h"
 #include "base/Ui.h"
 #include "base/WallClock.h"
+#include "config/GroupInterval.h"
 #include "inventory/DeviceLists.h"
 #include "inventory/Selection.h"
 #include "net/InterfaceSource.h"
@@ -51,13 +52,9 @@ struct Program {
     // Local wall-clock time for the event log's stamps; tests replace it.
     WallClock wallClock = SystemWallClock;
 
-    // Working copies of the forms.
-    DeviceRecord configCopy;
-    DeviceRecord passwordCopy;
-    DeviceRecord refreshCopy;
-
     TimerKey RefreshTimer() const { return {this, TimerId::Refresh}; }
-    TimerKey GroupReportTimer() const { return {this, TimerId::GroupReport}; }
+    // Named where it is armed (config/GroupInterval).
+    TimerKey GroupReportTimer() const { return GroupReportTimerKey(groupReport); }
 };
 
 }  // namespace pm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/ConfigContexts.h"
 #include "base/WireConstants.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
@@ -139,7 +140,10 @@ int RunSet(const SetOptions& o) {
             return refuse("The group interval");
         input.groupInterval = *o.groupInterval;
     }
-    return SendAndAwait(e, o.target, [&] { return SetConfiguration(p, input); });
+    DeviceRecord workingCopy;
+    return SendAndAwait(e, o.target, [&] {
+        return ClosesForm(SetConfiguration(SetRequestContextOf(p), input, workingCopy));
+    });
 }
 
 int RunPassword(const PasswordOptions& o) {
@@ -153,7 +157,10 @@ int RunPassword(const PasswordOptions& o) {
         return 1;
     }
     const PasswordInput input{o.original, o.newPassword, o.confirm.value_or(o.newPassword)};
-    return SendAndAwait(e, o.target, [&] { return ChangePassword(p, input); });
+    DeviceRecord workingCopy;
+    return SendAndAwait(e, o.target, [&] {
+        return ClosesForm(ChangePassword(SetRequestContextOf(p), input, workingCopy));
+    });
 }
 
 int RunDhcpRefresh(const DhcpRefreshOptions& o) {
@@ -164,14 +171,14 @@ int RunDhcpRefresh(const DhcpRefreshOptions& o) {
     Program& p = e.program;
     const DeviceRecord& device = p.lists.discovery[static_cast<size_t>(index)];
     // The window offers the refresh only for these switches.
-    if (device.ip_mode != 1 || device.revision < 3) {
+    if (!OffersDhcpRefresh(device)) {
         e.ui.Notice("DHCP Refresh needs a switch in DHCP mode with protocol revision 3 or later",
                     "Error", Icon::Error, Owner::NoWindow);
         return 1;
     }
+    DeviceRecord workingCopy;
     return SendAndAwait(e, o.target, [&] {
-        RefreshDhcp(p, o.password);
-        return true;
+        return ClosesForm(RefreshDhcp(SetRequestContextOf(p), o.password, workingCopy));
     });
 }
 

@@ -45,175 +45,154 @@ int Clamp(int count) {
     return std::clamp(count, 0, static_cast<int>(kTableSize));
 }
 
-bool AddressTaken(const Program& p, uint32_t address) {
-    const int monitorCount = Clamp(p.selection.monitorCount);
-    const bool fromMonitor = p.selection.list == ListKind::Monitor;
+bool AddressTaken(const DeviceLists& lists, const SelectionContext& selection, uint32_t address) {
+    const int monitorCount = Clamp(selection.monitorCount);
+    const bool fromMonitor = selection.list == ListKind::Monitor;
     for (int i = 0; i < monitorCount; ++i) {
-        if (fromMonitor && i == p.selection.index)
+        if (fromMonitor && i == selection.index)
             continue;
-        if (p.lists.monitor[i].ip == address)
+        if (lists.monitor[i].ip == address)
             return true;
     }
     if (!fromMonitor)
         return false;
-    const int discoveryCount = Clamp(p.selection.discoveryCount);
+    const int discoveryCount = Clamp(selection.discoveryCount);
     for (int i = 0; i < discoveryCount; ++i)
-        if (p.lists.discovery[i].ip == address)
+        if (lists.discovery[i].ip == address)
             return true;
     return false;
 }
 
-void Refuse(Program& p, std::string_view text, std::string_view caption = kErrorCaption) {
-    p.ui.Notice(text, caption, Icon::Error, Owner::Form);
+SetOutcome Refuse(Ui& ui, std::string_view text, std::string_view caption = kErrorCaption) {
+    ui.Notice(text, caption, Icon::Error, Owner::Form);
+    return SetOutcome::Refused;
 }
 
 }  // namespace
 
-ConfigurationFormView OpenConfigurationForm(const DeviceRecord& d, const Settings& settings) {
-    ConfigurationFormView v;
-    v.productName = FormatProductName(TextOf(d.product_name));
-    v.macText = TextOf(d.mac_text);
-    v.ip = d.ip;
-    v.mask = AddressOf(TextOf(d.mask_text));
-    v.gateway = AddressOf(TextOf(d.gateway_text));
-    v.systemName = Trimmed(TextOf(d.system_name));
-    v.location = Trimmed(TextOf(d.location));
+ConfigurationFormView OpenConfigurationForm(const DeviceRecord& device, const Settings& settings) {
+    ConfigurationFormView view;
+    view.productName = FormatProductName(TextOf(device.product_name));
+    view.macText = TextOf(device.mac_text);
+    view.ip = device.ip;
+    view.mask = AddressOf(TextOf(device.mask_text));
+    view.gateway = AddressOf(TextOf(device.gateway_text));
+    view.systemName = Trimmed(TextOf(device.system_name));
+    view.location = Trimmed(TextOf(device.location));
 
-    if (d.capabilities[1] & cap::kIpModeThreeWay) {
-        if (d.ip_mode == kIpModeStatic)
-            v.selected = IpModeChoice::Static;
-        if (d.ip_mode == kIpModeDhcp)
-            v.selected = IpModeChoice::Dhcp;
-        if (d.ip_mode == kIpModeBootp)
-            v.selected = IpModeChoice::Bootp;
-    } else if (d.capabilities[0] & cap::kIpMode) {
-        if (d.ip_mode == kIpModeStatic)
-            v.selected = IpModeChoice::Static;
-        if (d.ip_mode == kIpModeDhcp)
-            v.selected = IpModeChoice::Dhcp;
-        v.bootpEnabled = false;
+    if (device.capabilities[1] & cap::kIpModeThreeWay) {
+        if (device.ip_mode == kIpModeStatic)
+            view.selected = IpModeChoice::Static;
+        if (device.ip_mode == kIpModeDhcp)
+            view.selected = IpModeChoice::Dhcp;
+        if (device.ip_mode == kIpModeBootp)
+            view.selected = IpModeChoice::Bootp;
+    } else if (device.capabilities[0] & cap::kIpMode) {
+        if (device.ip_mode == kIpModeStatic)
+            view.selected = IpModeChoice::Static;
+        if (device.ip_mode == kIpModeDhcp)
+            view.selected = IpModeChoice::Dhcp;
+        view.bootpEnabled = false;
     } else {
-        v.staticEnabled = v.dhcpEnabled = v.bootpEnabled = false;
+        view.staticEnabled = view.dhcpEnabled = view.bootpEnabled = false;
     }
-    v.addressesEnabled = v.selected != IpModeChoice::Dhcp && v.selected != IpModeChoice::Bootp;
+    view.addressesEnabled =
+        view.selected != IpModeChoice::Dhcp && view.selected != IpModeChoice::Bootp;
 
-    if (d.loader == kLoaderMarker) {
-        v.staticEnabled = v.dhcpEnabled = v.bootpEnabled = false;
-        v.namesEnabled = false;
-        v.passwordEnabled = false;
-        v.groupIntervalEnabled = false;
+    if (device.loader == kLoaderMarker) {
+        view.staticEnabled = view.dhcpEnabled = view.bootpEnabled = false;
+        view.namesEnabled = false;
+        view.passwordEnabled = false;
+        view.groupIntervalEnabled = false;
     }
 
     // Last, so it decides the group interval's state even for a device in its loader.
-    v.groupIntervalVisible = settings.multicast_interface_on_off == 1;
-    if (v.groupIntervalVisible) {
-        v.groupIntervalEnabled = d.group_interval != -1;
-        if (v.groupIntervalEnabled)
-            v.groupIntervalText = std::to_string(d.group_interval);
+    view.groupIntervalVisible = settings.multicast_interface_on_off == 1;
+    if (view.groupIntervalVisible) {
+        view.groupIntervalEnabled = device.group_interval != -1;
+        if (view.groupIntervalEnabled)
+            view.groupIntervalText = std::to_string(device.group_interval);
     } else {
-        v.groupIntervalEnabled = false;
+        view.groupIntervalEnabled = false;
     }
-    return v;
+    return view;
 }
 
-bool SetConfiguration(Program& p, const ConfigurationInput& in) {
-    const DeviceRecord* device = SelectedEntry(p);
+SetOutcome SetConfiguration(const SetRequestContext& context, const ConfigurationInput& in,
+                            DeviceRecord& copy) {
+    const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
     if (!device)
-        return true;
-    DeviceRecord& copy = p.configCopy;
+        return SetOutcome::NoDevice;
+    Ui& ui = context.ui;
     copy = DeviceRecord{};
     copy.ip_mode = ModeOf(in.mode);
     copy.group_interval = -1;
 
     // Longer texts than the record keeps are refused rather than cut behind the user's back.
-    if (!IsValidNameText(in.systemName) || in.systemName.size() > kSystemNameMax) {
-        Refuse(p, kInvalidSystemName);
-        return false;
-    }
+    if (!IsValidNameText(in.systemName) || in.systemName.size() > kSystemNameMax)
+        return Refuse(ui, kInvalidSystemName);
     SetText(copy.system_name, in.systemName);
-    if (!IsValidNameText(in.location) || in.location.size() > kLocationMax) {
-        Refuse(p, kInvalidLocation);
-        return false;
-    }
+    if (!IsValidNameText(in.location) || in.location.size() > kLocationMax)
+        return Refuse(ui, kInvalidLocation);
     SetText(copy.location, in.location);
 
     // The switch gets its product name back as it reported it, not the display form.
     SetText(copy.product_name, TextOf(device->product_name));
 
     if (in.passwordEnabled) {
-        if (!IsValidPasswordLength(in.password)) {
-            Refuse(p, kPasswordRule);
-            return false;
-        }
+        if (!IsValidPasswordLength(in.password))
+            return Refuse(ui, kPasswordRule);
         SetText(copy.password, in.password);
     }
     SetText(copy.mac_text, TextOf(device->mac_text));
 
     if (copy.ip_mode == kIpModeStatic || copy.ip_mode == kIpModeNotReported) {
-        if (IsValidHostAddress(in.ip) != 0 || in.ip == 0) {
-            Refuse(p, kInvalidIpAddress, kSpacedErrorCaption);
-            return false;
-        }
-        if (AddressTaken(p, in.ip)) {
-            Refuse(p, kDuplicateIp, kSettingFailCaption);
-            return false;
-        }
-        if (!IsValidMaskOctets(in.mask)) {
-            Refuse(p, kInvalidMask);
-            return false;
-        }
-        if (!IsValidGatewayOctets(in.gateway)) {
-            Refuse(p, kInvalidGateway);
-            return false;
-        }
-        if (IsValidHostPart(in.ip, in.mask) != 0) {
-            Refuse(p, kInvalidMask);
-            return false;
-        }
-        if (IsGatewayInSubnet(in.ip, in.gateway, in.mask) != 0) {
-            Refuse(p, kGatewayNotInSubnet);
-            return false;
-        }
-        if (IsContiguousMask(in.mask) != 1) {
-            Refuse(p, kInvalidMask);
-            return false;
-        }
+        if (IsValidHostAddress(in.ip) != 0 || in.ip == 0)
+            return Refuse(ui, kInvalidIpAddress, kSpacedErrorCaption);
+        if (AddressTaken(context.lists, context.selection, in.ip))
+            return Refuse(ui, kDuplicateIp, kSettingFailCaption);
+        if (!IsValidMaskOctets(in.mask))
+            return Refuse(ui, kInvalidMask);
+        if (!IsValidGatewayOctets(in.gateway))
+            return Refuse(ui, kInvalidGateway);
+        if (IsValidHostPart(in.ip, in.mask) != 0)
+            return Refuse(ui, kInvalidMask);
+        if (IsGatewayInSubnet(in.ip, in.gateway, in.mask) != 0)
+            return Refuse(ui, kGatewayNotInSubnet);
+        if (IsContiguousMask(in.mask) != 1)
+            return Refuse(ui, kInvalidMask);
         copy.ip = in.ip;
         copy.mask = in.mask;
         copy.gateway = in.gateway;
     }
 
-    if (p.settings.multicast_interface_on_off == 1 && in.groupIntervalEnabled) {
+    if (context.settings.multicast_interface_on_off == 1 && in.groupIntervalEnabled) {
         const auto interval = ParseGroupInterval(in.groupInterval);
-        if (!interval) {
-            Refuse(p, kDeviceGroupIntervalRule);
-            return false;
-        }
+        if (!interval)
+            return Refuse(ui, kDeviceGroupIntervalRule);
         copy.group_interval = *interval;
     }
 
     copy.loader = device->loader;
     std::copy(std::begin(device->capabilities), std::end(device->capabilities), copy.capabilities);
-    SendConfigurationSet(p);
-    return true;
+    return SendConfigurationSet(context, copy);
 }
 
-int SendConfigurationSet(Program& p) {
-    const DeviceRecord* device = SelectedEntry(p);
+SetOutcome SendConfigurationSet(const SetRequestContext& context, const DeviceRecord& copy) {
+    const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
     if (!device)
-        return -1;
-    const DeviceRecord& copy = p.configCopy;
-    const bool monitored = p.selection.list == ListKind::Monitor;
+        return SetOutcome::NoDevice;
+    const bool monitored = context.selection.list == ListKind::Monitor;
     Command command = monitored ? Command::SetFromMonitor : Command::SetFromDiscovery;
     if (copy.loader == kLoaderMarker)
         command = Command::LoaderSet;
 
     uint8_t packet[kMaxDatagram] = {};
     ByteWriter out(packet, sizeof packet);
-    WriteSetHeader(p, out, static_cast<uint16_t>(command), TextOf(copy.mac_text));
-    SetText(p.pending.mac_text, TextOf(copy.mac_text));
-    BuildSettingTlvs(copy, ModeChange(copy.ip_mode, device->ip_mode), out, p.pending);
-    return SendSetRequest(p, packet, out.Position(), device->ip, kUnicastSetError);
+    WriteSetHeader(context, out, static_cast<uint16_t>(command), TextOf(copy.mac_text));
+    SetText(context.pending.mac_text, TextOf(copy.mac_text));
+    BuildSettingTlvs(copy, ModeChangeFor(copy.ip_mode, device->ip_mode), out, context.pending);
+    return SendSetRequest(context, packet, out.Position(), device->ip, kUnicastSetError);
 }
 
 }  // namespace pm

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Program.h"
+#include "base/Settings.h"
+#include "config/SetRequest.h"
+#include "inventory/DeviceRecord.h"
 
 namespace pm {
 
@@ -59,12 +61,14 @@ struct ConfigurationInput {
 };
 
 // The Set button: checks the input in order (the first failure is shown, owned by the form,
-// and false is returned: the form stays open), fills the configuration working copy and sends
-// it. True when the form closes, whatever the send returned.
-bool SetConfiguration(Program& p, const ConfigurationInput& input);
+// and Refused is returned: the form stays open), fills the form's working copy and sends it.
+// Any other outcome closes the form.
+SetOutcome SetConfiguration(const SetRequestContext& context, const ConfigurationInput& input,
+                            DeviceRecord& workingCopy);
 
-// Sends the request built from the configuration working copy: 0 sent, -1 send failed.
-int SendConfigurationSet(Program& p);
+// Sends the request built from the working copy: Sent, SendFailed, or NoDevice when the
+// selection names no entry.
+SetOutcome SendConfigurationSet(const SetRequestContext& context, const DeviceRecord& workingCopy);
 
 inline constexpr std::string_view kInvalidSystemName = "Please input valid system name.";
 inline constexpr std::string_view kInvalidLocation = "Please input valid location!";

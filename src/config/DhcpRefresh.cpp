@@ -1,30 +1,33 @@
 #include "config/DhcpRefresh.h"
 
 #include "base/WireConstants.h"
-#include "config/SetRequest.h"
 
 namespace pm {
 
-void RefreshDhcp(Program& p, std::string_view password) {
-    const DeviceRecord* device = SelectedEntry(p);
-    if (!device)
-        return;
-    p.refreshCopy = *device;
-    SetText(p.refreshCopy.password, password);
-    SendDhcpRefresh(p);
+bool OffersDhcpRefresh(const DeviceRecord& device) {
+    return device.ip_mode == kIpModeDhcp && device.revision >= 3;
 }
 
-int SendDhcpRefresh(Program& p) {
-    const DeviceRecord& copy = p.refreshCopy;
-    const Command command =
-        p.selection.list == ListKind::Monitor ? Command::SetFromMonitor : Command::SetFromDiscovery;
+SetOutcome RefreshDhcp(const SetRequestContext& context, std::string_view password,
+                       DeviceRecord& copy) {
+    const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
+    if (!device)
+        return SetOutcome::NoDevice;
+    copy = *device;
+    SetText(copy.password, password);
+    return SendDhcpRefresh(context, copy);
+}
+
+SetOutcome SendDhcpRefresh(const SetRequestContext& context, const DeviceRecord& copy) {
+    const Command command = context.selection.list == ListKind::Monitor ? Command::SetFromMonitor
+                                                                        : Command::SetFromDiscovery;
     uint8_t packet[kMaxDatagram] = {};
     ByteWriter out(packet, sizeof packet);
-    WriteSetHeader(p, out, static_cast<uint16_t>(command), TextOf(copy.mac_text),
+    WriteSetHeader(context, out, static_cast<uint16_t>(command), TextOf(copy.mac_text),
                    SetKind::DhcpRefresh);
-    SetText(p.pending.mac_text, TextOf(copy.mac_text));
-    BuildSettingTlvs(copy, 2, out, p.pending);
-    return SendSetRequest(p, packet, out.Position(), copy.ip, kUnicastSetError);
+    SetText(context.pending.mac_text, TextOf(copy.mac_text));
+    BuildSettingTlvs(copy, ModeChange::ToDhcpOrBootp, out, context.pending);
+    return SendSetRequest(context, packet, out.Position(), copy.ip, kUnicastSetError);
 }
 
 }  // namespace pm

@@ -1,20 +1,19 @@
 #include "config/PasswordChange.h"
 
 #include "base/WireConstants.h"
-#include "config/SetRequest.h"
 #include "config/Validation.h"
 
 namespace pm {
 
-bool ChangePassword(Program& p, const PasswordInput& in) {
-    const DeviceRecord* device = SelectedEntry(p);
+SetOutcome ChangePassword(const SetRequestContext& context, const PasswordInput& in,
+                          DeviceRecord& copy) {
+    const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
     if (!device)
-        return true;
-    DeviceRecord& copy = p.passwordCopy;
+        return SetOutcome::NoDevice;
     copy = *device;
-    auto refuse = [&p](std::string_view text) {
-        p.ui.Notice(text, kErrorCaption, Icon::Error, Owner::Form);
-        return false;
+    auto refuse = [&context](std::string_view text) {
+        context.ui.Notice(text, kErrorCaption, Icon::Error, Owner::Form);
+        return SetOutcome::Refused;
     };
     if (!IsValidPasswordLength(in.original))
         return refuse(kPasswordRule);
@@ -28,20 +27,18 @@ bool ChangePassword(Program& p, const PasswordInput& in) {
         return refuse(kConfirmPasswordFail);
     if (!IsValidNameText(in.newPassword))
         return refuse(kInvalidNewPassword);
-    SendPasswordChange(p);
-    return true;
+    return SendPasswordChange(context, copy);
 }
 
-int SendPasswordChange(Program& p) {
-    const DeviceRecord& copy = p.passwordCopy;
-    const Command command =
-        p.selection.list == ListKind::Monitor ? Command::SetFromMonitor : Command::SetFromDiscovery;
+SetOutcome SendPasswordChange(const SetRequestContext& context, const DeviceRecord& copy) {
+    const Command command = context.selection.list == ListKind::Monitor ? Command::SetFromMonitor
+                                                                        : Command::SetFromDiscovery;
     uint8_t packet[kMaxDatagram] = {};
     ByteWriter out(packet, sizeof packet);
-    WriteSetHeader(p, out, static_cast<uint16_t>(command), TextOf(copy.mac_text));
-    SetText(p.pending.mac_text, TextOf(copy.mac_text));
+    WriteSetHeader(context, out, static_cast<uint16_t>(command), TextOf(copy.mac_text));
+    SetText(context.pending.mac_text, TextOf(copy.mac_text));
     BuildPasswordTlvs(copy, out);
-    return SendSetRequest(p, packet, out.Position(), copy.ip, kUnicastPasswordSetError);
+    return SendSetRequest(context, packet, out.Position(), copy.ip, kUnicastPasswordSetError);
 }
 
 }  // namespace pm

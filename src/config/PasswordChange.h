@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/Program.h"
+#include "config/SetRequest.h"
+#include "inventory/DeviceRecord.h"
 
 namespace pm {
 
@@ -14,12 +15,14 @@ struct PasswordInput {
     std::string confirm;
 };
 
-// The Set button: the first failed check is shown (owned by the form) and false returned;
-// otherwise the request is sent and true returned (the form closes whatever the send gave).
-bool ChangePassword(Program& p, const PasswordInput& input);
+// The Set button: the first failed check is shown (owned by the form) and Refused returned;
+// otherwise the form's working copy (the device's entry with both passwords) is sent. Any
+// other outcome closes the form.
+SetOutcome ChangePassword(const SetRequestContext& context, const PasswordInput& input,
+                          DeviceRecord& workingCopy);
 
-// Sends the request built from the password working copy: 0 sent, -1 send failed.
-int SendPasswordChange(Program& p);
+// Sends the request built from the working copy: Sent or SendFailed.
+SetOutcome SendPasswordChange(const SetRequestContext& context, const DeviceRecord& workingCopy);
 
 inline constexpr std::string_view kConfirmPasswordFail = "Confirm password fail";
 inline constexpr std::string_view kInvalidNewPassword = "Please input valid new password!";

@@ -23,26 +23,18 @@ std::string_view BlankIfEmpty(std::string_view text) {
 
 }  // namespace
 
-DeviceRecord* SelectedEntry(Program& p) {
-    return SelectedRecord(p.lists, p.selection);
-}
-
-const DeviceRecord* SelectedEntry(const Program& p) {
-    return SelectedRecord(p.lists, p.selection);
-}
-
-int ModeChange(uint16_t newMode, uint16_t currentMode) {
+ModeChange ModeChangeFor(uint16_t newMode, uint16_t currentMode) {
     if (newMode == kIpModeStatic && currentMode != kIpModeStatic)
-        return 1;
+        return ModeChange::ToStatic;
     if ((newMode == kIpModeDhcp || newMode == kIpModeBootp) && newMode != currentMode)
-        return 2;
-    return 0;
+        return ModeChange::ToDhcpOrBootp;
+    return ModeChange::None;
 }
 
-size_t WriteSetHeader(const Program& p, ByteWriter& out, uint16_t command, std::string_view macText,
-                      SetKind kind) {
+size_t WriteSetHeader(const SetRequestContext& context, ByteWriter& out, uint16_t command,
+                      std::string_view macText, SetKind kind) {
     const size_t start = out.Position();
-    ProtocolHeader header = RequestHeader(p.settings.header_id, Command::Discover);
+    ProtocolHeader header = RequestHeader(context.settings.header_id, Command::Discover);
     header.command = command;
     // A text that is not a MAC leaves the bytes zero.
     HexToBytes(macText, header.device_mac.data(), header.device_mac.size());
@@ -50,81 +42,84 @@ size_t WriteSetHeader(const Program& p, ByteWriter& out, uint16_t command, std::
         header.minor = 1;
         header.revision = 6;
     }
-    header.sequence = p.sequence;
+    header.sequence = context.sequence;
     WriteHeader(out, header);
     return out.Position() - start;
 }
 
-size_t BuildSettingTlvs(const DeviceRecord& r, int modeChange, ByteWriter& out,
+size_t BuildSettingTlvs(const DeviceRecord& device, ModeChange modeChange, ByteWriter& out,
                         PendingSetTarget& pending) {
     const size_t start = out.Position();
-    const uint32_t f = r.capabilities[0];
-    const uint32_t g = r.capabilities[1];
-    const bool zeroAddresses = modeChange == 2;
-    if (f & cap::kPassword)
-        PutText(out, FieldType::Password, TextOf(r.password));
-    if (f & cap::kProductName)
-        PutText(out, FieldType::ProductName, TextOf(r.product_name));
-    if (f & cap::kSystemName)
-        PutText(out, FieldType::SystemName, BlankIfEmpty(TextOf(r.system_name)));
-    if (f & cap::kLocation)
-        PutText(out, FieldType::Location, BlankIfEmpty(TextOf(r.location)));
-    if (f & cap::kIpAddress) {
-        PutAddress(out, FieldType::IpAddress, zeroAddresses ? 0 : r.ip);
-        pending.address = r.ip;
+    const uint32_t word0 = device.capabilities[0];
+    const uint32_t word1 = device.capabilities[1];
+    const bool zeroAddresses = modeChange == ModeChange::ToDhcpOrBootp;
+    if (word0 & cap::kPassword)
+        PutText(out, FieldType::Password, TextOf(device.password));
+    if (word0 & cap::kProductName)
+        PutText(out, FieldType::ProductName, TextOf(device.product_name));
+    if (word0 & cap::kSystemName)
+        PutText(out, FieldType::SystemName, BlankIfEmpty(TextOf(device.system_name)));
+    if (word0 & cap::kLocation)
+        PutText(out, FieldType::Location, BlankIfEmpty(TextOf(device.location)));
+    if (word0 & cap::kIpAddress) {
+        PutAddress(out, FieldType::IpAddress, zeroAddresses ? 0 : device.ip);
+        pending.address = device.ip;
     }
-    if (f & cap::kGateway)
-        PutAddress(out, FieldType::Gateway, zeroAddresses ? 0 : r.gateway);
-    if (f & cap::kSubnetMask)
-        PutAddress(out, FieldType::SubnetMask, zeroAddresses ? 0 : r.mask);
-    if (!TextOf(r.new_password).empty() && (f & cap::kNewPassword))
-        PutText(out, FieldType::NewPassword, TextOf(r.new_password));
-    if (r.ip_mode != kIpModeNotReported && ((f & cap::kIpMode) || (g & cap::kIpModeThreeWay))) {
+    if (word0 & cap::kGateway)
+        PutAddress(out, FieldType::Gateway, zeroAddresses ? 0 : device.gateway);
+    if (word0 & cap::kSubnetMask)
+        PutAddress(out, FieldType::SubnetMask, zeroAddresses ? 0 : device.mask);
+    if (!TextOf(device.new_password).empty() && (word0 & cap::kNewPassword))
+        PutText(out, FieldType::NewPassword, TextOf(device.new_password));
+    if (device.ip_mode != kIpModeNotReported &&
+        ((word0 & cap::kIpMode) || (word1 & cap::kIpModeThreeWay))) {
         out.U16be(static_cast<uint16_t>(FieldType::IpMode));
-        if (r.revision == 1)
-            out.U16be(5).U8(static_cast<uint8_t>(r.ip_mode));
+        if (device.revision == 1)
+            out.U16be(5).U8(static_cast<uint8_t>(device.ip_mode));
         else
-            out.U16be(6).U16be(r.ip_mode);
+            out.U16be(6).U16be(device.ip_mode);
     }
-    if (r.group_interval != -1 && (f & cap::kGroupInterval)) {
+    if (device.group_interval != -1 && (word0 & cap::kGroupInterval)) {
         out.U16be(static_cast<uint16_t>(FieldType::GroupInterval))
             .U16be(8)
-            .U32be(static_cast<uint32_t>(r.group_interval));
+            .U32be(static_cast<uint32_t>(device.group_interval));
     }
     return out.Position() - start;
 }
 
-size_t BuildPasswordTlvs(const DeviceRecord& r, ByteWriter& out) {
+size_t BuildPasswordTlvs(const DeviceRecord& device, ByteWriter& out) {
     const size_t start = out.Position();
-    const uint32_t f = r.capabilities[0];
-    if (f & cap::kPassword)
-        PutText(out, FieldType::Password, TextOf(r.password));
-    if (!TextOf(r.new_password).empty() && (f & cap::kNewPassword))
-        PutText(out, FieldType::NewPassword, TextOf(r.new_password));
+    const uint32_t word0 = device.capabilities[0];
+    if (word0 & cap::kPassword)
+        PutText(out, FieldType::Password, TextOf(device.password));
+    if (!TextOf(device.new_password).empty() && (word0 & cap::kNewPassword))
+        PutText(out, FieldType::NewPassword, TextOf(device.new_password));
     return out.Position() - start;
 }
 
-int SendSetRequest(Program& p, uint8_t* packet, size_t length, uint32_t unicastAddress,
-                   std::string_view unicastError) {
-    if (p.selection.list == ListKind::Monitor) {
-        if (DeviceRecord* entry = SelectedEntry(p))
+SetOutcome SendSetRequest(const SetRequestContext& context, uint8_t* packet, size_t length,
+                          uint32_t unicastAddress, std::string_view unicastError) {
+    Transport& transport = context.transport;
+    if (context.selection.list == ListKind::Monitor) {
+        if (DeviceRecord* entry = SelectedRecord(context.lists, context.selection))
             PollStep(*entry);
-        if (p.net.SendToDevice(unicastAddress, packet, length) != 0) {
-            p.ui.Notice(unicastError, kErrorCaption, Icon::Error, Owner::NoWindow);
-            return -1;
+        if (transport.SendToDevice(unicastAddress, packet, length) != 0) {
+            context.ui.Notice(unicastError, kErrorCaption, Icon::Error, Owner::NoWindow);
+            return SetOutcome::SendFailed;
         }
-        return 0;
+        return SetOutcome::Sent;
     }
-    for (auto& entry : p.lists.monitor) {
+    for (auto& entry : context.lists.monitor) {
         if (TextOf(entry.ip_text).empty())
             break;
         PollStep(entry);
     }
-    if (p.net.SendBroadcast(packet, length) != 0 || p.net.SendMulticast(packet, length) != 0) {
-        p.ui.Notice(kUdpSetError, kErrorCaption, Icon::Error, Owner::NoWindow);
-        return -1;
+    if (transport.SendBroadcast(packet, length) != 0 ||
+        transport.SendMulticast(packet, length) != 0) {
+        context.ui.Notice(kUdpSetError, kErrorCaption, Icon::Error, Owner::NoWindow);
+        return SetOutcome::SendFailed;
     }
-    return 0;
+    return SetOutcome::Sent;
 }
 
 }  // namespace pm

@@ -6,9 +6,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/Program.h"
 #include "base/Bytes.h"
+#include "base/Settings.h"
+#include "base/Ui.h"
 #include "base/WireConstants.h"
+#include "inventory/DeviceLists.h"
+#include "inventory/Selection.h"
+#include "net/Transport.h"
+#include "protocol/PendingSetTarget.h"
 
 namespace pm {
 
@@ -27,32 +32,58 @@ constexpr uint32_t kGroupInterval = 0x200000;
 constexpr uint32_t kIpModeThreeWay = 0x1;  // word 1
 }  // namespace cap
 
-// The selected device's entry in the table its list belongs to; nullptr when the selection
-// does not name an entry.
-DeviceRecord* SelectedEntry(Program& p);
-const DeviceRecord* SelectedEntry(const Program& p);
+// What a set request reads and writes: the settings (header identifier, whether the group
+// interval is offered), the two tables and the selection that names the target, the sequence
+// counter the header carries (only a matching reply advances it), the pending target the
+// acknowledgement is matched against, the transport, and the Ui for the messages.
+struct SetRequestContext {
+    const Settings& settings;
+    DeviceLists& lists;
+    const SelectionContext& selection;
+    const uint16_t& sequence;
+    PendingSetTarget& pending;
+    Transport& transport;
+    Ui& ui;
+};
 
-// 0 no change of mode, 1 to Static, 2 to DHCP or Bootp.
-int ModeChange(uint16_t newMode, uint16_t currentMode);
+// How a form's button ended; every message is shown before it returns.
+enum class SetOutcome {
+    Sent,        // the request went out
+    Refused,     // a check refused the input (its message shown); nothing was sent
+    SendFailed,  // the send failed (its message shown)
+    NoDevice,    // the selection names no entry; nothing was checked or sent
+};
+
+// The form closes after its button unless a check refused the input.
+constexpr bool ClosesForm(SetOutcome outcome) {
+    return outcome != SetOutcome::Refused;
+}
+
+// How a set request changes the switch's IP mode; a change to DHCP or Bootp sends the
+// addresses as 0.0.0.0.
+enum class ModeChange { None = 0, ToStatic = 1, ToDhcpOrBootp = 2 };
+ModeChange ModeChangeFor(uint16_t newMode, uint16_t currentMode);
 
 // The 40-byte header of a set request: the target's MAC from its text, the request sequence
 // counter, and minor 1 / revision 6 for a DHCP refresh. Returns the header size.
 enum class SetKind { Normal, DhcpRefresh };
-size_t WriteSetHeader(const Program& p, ByteWriter& out, uint16_t command, std::string_view macText,
-                      SetKind kind = SetKind::Normal);
+size_t WriteSetHeader(const SetRequestContext& context, ByteWriter& out, uint16_t command,
+                      std::string_view macText, SetKind kind = SetKind::Normal);
 
-// The setting fields of r, each only when r's capabilities accept it. Writing the address
-// field also records r.ip as the pending target's address. Returns the bytes written.
-size_t BuildSettingTlvs(const DeviceRecord& r, int modeChange, ByteWriter& out,
+// The setting fields of device, each only when its capabilities accept it. Writing the
+// address field also records device.ip as the pending target's address. Returns the bytes
+// written.
+size_t BuildSettingTlvs(const DeviceRecord& device, ModeChange modeChange, ByteWriter& out,
                         PendingSetTarget& pending);
 // The original (type 9) and new (type 8) password fields. Returns the bytes written.
-size_t BuildPasswordTlvs(const DeviceRecord& r, ByteWriter& out);
+size_t BuildPasswordTlvs(const DeviceRecord& device, ByteWriter& out);
 
 // Sends a built request for the selected device: poll step and unicast to unicastAddress for
 // a monitored device, poll step of every monitored device and broadcast then multicast for a
-// discovered one. Shows the failure message and returns -1 when a send fails, else 0.
-int SendSetRequest(Program& p, uint8_t* packet, size_t length, uint32_t unicastAddress,
-                   std::string_view unicastError);
+// discovered one. Shows the failure message and returns SendFailed when a send fails, else
+// Sent.
+SetOutcome SendSetRequest(const SetRequestContext& context, uint8_t* packet, size_t length,
+                          uint32_t unicastAddress, std::string_view unicastError);
 
 // Messages of the set requests.
 inline constexpr std::string_view kUnicastSetError = "Unicast set send error";

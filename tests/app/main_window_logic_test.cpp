@@ -12,7 +12,8 @@
 #include "app/MonitorPolling.h"
 #include "app/SocketEvents.h"
 #include "base/WireConstants.h"
-#include "config/SetRequest.h"
+#include "app/MonitorPolling.h"
+#include "inventory/Selection.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/MonitorFile.h"
 #include "storage/SettingsFile.h"
@@ -84,7 +85,7 @@ TEST_F(MainWindowLogic, SelectionContextFindsTheDeviceByItsKeyNotItsRow) {
     ASSERT_EQ(ResolveSelection(p), kSelectionMonitor);
     EXPECT_EQ(p.selection.list, ListKind::Monitor);
     EXPECT_EQ(p.selection.index, 2);
-    EXPECT_EQ(TextOf(SelectedEntry(p)->ip_text), "10.1.0.22");
+    EXPECT_EQ(TextOf(SelectedRecord(p.lists, p.selection)->ip_text), "10.1.0.22");
     EXPECT_EQ(p.selection.monitorCount, 3);
     EXPECT_EQ(p.selection.discoveryCount, 3);
 

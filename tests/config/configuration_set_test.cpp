@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/ConfigContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/SetPacket.h"
 #include "config/SetRequest.h"
@@ -72,6 +73,8 @@ class ConfigurationSetTest : public ::testing::Test {
 
     TestProgram t;
     Program& p = t.program;
+    const SetRequestContext context = SetRequestContextOf(p);
+    DeviceRecord workingCopy;
     int monitorCount = 0;
     int discoveryCount = 0;
 };
@@ -87,7 +90,8 @@ TEST_F(ConfigurationSetTest, RevisionOneSwitchGetsTheSevenDefaultFieldsInOrder) 
     EXPECT_FALSE(view.staticEnabled || view.dhcpEnabled || view.bootpEnabled);
     EXPECT_EQ(view.selected, IpModeChoice::None);
 
-    ASSERT_TRUE(SetConfiguration(p, InputFor(p.lists.discovery[0], p.settings)));
+    ASSERT_TRUE(ClosesForm(
+        SetConfiguration(context, InputFor(p.lists.discovery[0], p.settings), workingCopy)));
     EXPECT_TRUE(t.ui.messages.empty());
 
     ASSERT_EQ(t.net.sent.size(), 2u);
@@ -142,7 +146,7 @@ TEST_F(ConfigurationSetTest, StaticToDhcpSendsZeroAddressesAndModeOneWithoutChec
     in.mode = IpModeChoice::Dhcp;
     in.ip = 0;  // would be refused if it were checked
     in.mask = Ip("255.255.255.255");
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     EXPECT_TRUE(t.ui.messages.empty());
 
     const SetPacket r = OnlyBroadcast();
@@ -152,7 +156,7 @@ TEST_F(ConfigurationSetTest, StaticToDhcpSendsZeroAddressesAndModeOneWithoutChec
     EXPECT_EQ(r.Find(5)->Number(), 0u);
     EXPECT_EQ(r.Find(10)->length, 6);
     EXPECT_EQ(r.Find(10)->value, (std::vector<uint8_t>{0x00, 0x01}));
-    EXPECT_EQ(p.configCopy.ip, 0u);
+    EXPECT_EQ(workingCopy.ip, 0u);
 }
 
 TEST_F(ConfigurationSetTest, DhcpToStaticSendsTheTypedAddresses) {
@@ -169,7 +173,7 @@ TEST_F(ConfigurationSetTest, DhcpToStaticSendsTheTypedAddresses) {
     in.ip = Ip("10.1.2.3");
     in.mask = Ip("255.0.0.0");
     in.gateway = Ip("10.0.0.1");
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     const SetPacket r = OnlyBroadcast();
     EXPECT_EQ(r.Find(4)->Number(), Ip("10.1.2.3"));
     EXPECT_EQ(r.Find(6)->Number(), Ip("10.0.0.1"));
@@ -185,7 +189,7 @@ TEST_F(ConfigurationSetTest, EmptyNameAndLocationAreSentAsOneBlank) {
     auto in = InputFor(p.lists.discovery[0], p.settings);
     in.systemName.clear();
     in.location.clear();
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     const SetPacket r = OnlyBroadcast();
     EXPECT_EQ(r.Find(2)->Text(), " ");
     EXPECT_EQ(r.Find(2)->length, 5);
@@ -199,7 +203,7 @@ TEST_F(ConfigurationSetTest, NamesAtTheRecordWidthsAreSentWhole) {
     auto in = InputFor(p.lists.discovery[0], p.settings);
     in.systemName = std::string(20, 'n');
     in.location = std::string(30, 'l');
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     const SetPacket r = OnlyBroadcast();
     EXPECT_EQ(r.Find(2)->Text(), in.systemName);
     EXPECT_EQ(r.Find(3)->Text(), in.location);
@@ -220,7 +224,7 @@ TEST_F(ConfigurationSetTest, LoaderGetsCommand14AndAnEmptyPassword) {
     // The group interval rule comes last and so decides, even in the loader.
     EXPECT_TRUE(view.groupIntervalEnabled);
 
-    ASSERT_TRUE(SetConfiguration(p, InputFor(d, p.settings)));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, InputFor(d, p.settings), workingCopy)));
     const auto sent = t.net.Of(SendKind::ToDevice);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(t.net.sent.size(), 1u);
@@ -244,7 +248,7 @@ TEST_F(ConfigurationSetTest, MonitoredSwitchIsSetByUnicastToItsCurrentAddress) {
 
     auto in = InputFor(d, p.settings);
     in.ip = Ip("192.168.1.20");
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     const auto sent = t.net.Of(SendKind::ToDevice);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(t.net.sent.size(), 1u);
@@ -281,7 +285,7 @@ TEST_F(ConfigurationSetTest, GroupIntervalFieldFollowsTheFormAndTheFeature) {
         auto in = InputFor(d, p.settings);
         in.groupInterval = c.text;
         in.groupIntervalEnabled = c.enabled;
-        ASSERT_TRUE(SetConfiguration(p, in));
+        ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
         const SetPacket r = OnlyBroadcast();
         const Field* f = r.Find(22);
         ASSERT_EQ(f != nullptr, c.sent);
@@ -302,7 +306,7 @@ TEST_F(ConfigurationSetTest, ThreeWayModeDeviceGetsFieldTenForBootp) {
     Select(ListKind::Discovery, 0);
     auto in = InputFor(d, p.settings);
     in.mode = IpModeChoice::Bootp;
-    ASSERT_TRUE(SetConfiguration(p, in));
+    ASSERT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
     const SetPacket r = OnlyBroadcast();
     ASSERT_NE(r.Find(10), nullptr);
     EXPECT_EQ(r.Find(10)->Number(), 2u);
@@ -413,7 +417,7 @@ TEST_F(ConfigurationSetTest, EachCheckRefusesWithItsMessageAndSendsNothing) {
         t.ui.Clear();
         auto in = InputFor(p.lists.discovery[0], p.settings);
         c.change(in);
-        EXPECT_FALSE(SetConfiguration(p, in));
+        EXPECT_FALSE(ClosesForm(SetConfiguration(context, in, workingCopy)));
         ASSERT_EQ(t.ui.messages.size(), 1u);
         EXPECT_EQ(t.ui.messages[0], (Message{c.text, c.caption, Icon::Error, Owner::Form}));
         EXPECT_TRUE(t.net.sent.empty());
@@ -445,7 +449,7 @@ TEST_F(ConfigurationSetTest, AcceptsWhatTheChecksAllow) {
         t.ui.Clear();
         auto in = InputFor(p.lists.discovery[0], p.settings);
         change(in);
-        EXPECT_TRUE(SetConfiguration(p, in));
+        EXPECT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
         EXPECT_TRUE(t.ui.messages.empty());
     }
 }
@@ -467,13 +471,13 @@ TEST_F(ConfigurationSetTest, MonitoredSwitchChecksBothTablesButNotItself) {
     for (const char* taken : {"192.168.1.50", "192.168.1.60"}) {
         t.ui.Clear();
         in.ip = Ip(taken);
-        EXPECT_FALSE(SetConfiguration(p, in));
+        EXPECT_FALSE(ClosesForm(SetConfiguration(context, in, workingCopy)));
         ASSERT_EQ(t.ui.Texts(), std::vector<std::string>{"Duplicate IP address."});
     }
     for (const char* free : {"192.168.1.10", "192.168.1.70"}) {
         t.ui.Clear();
         in.ip = Ip(free);
-        EXPECT_TRUE(SetConfiguration(p, in));
+        EXPECT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
         EXPECT_TRUE(t.ui.messages.empty());
     }
 }
@@ -501,13 +505,34 @@ TEST_F(ConfigurationSetTest, SendFailuresAreReportedWithoutOwnerAndTheFormCloses
         Select(c.list, 0);
         auto in = InputFor(RevisionOneSwitch(), p.settings);
         in.ip = Ip("192.168.1.11");
-        EXPECT_TRUE(SetConfiguration(p, in));
-        EXPECT_EQ(SendConfigurationSet(p), -1);
+        EXPECT_TRUE(ClosesForm(SetConfiguration(context, in, workingCopy)));
+        EXPECT_EQ(SendConfigurationSet(context, workingCopy), SetOutcome::SendFailed);
         ASSERT_EQ(t.ui.messages.size(), 2u);
         EXPECT_EQ(t.ui.messages[0], (Message{c.text, "Error", Icon::Error, Owner::NoWindow}));
         EXPECT_EQ(t.net.sent.size(), 2 * c.sends);
         EXPECT_STREQ(p.pending.mac_text, "0012ab34cdef");
     }
+}
+
+TEST_F(ConfigurationSetTest, TheOutcomeSaysWhatBecameOfTheRequest) {
+    p.lists.discovery[0] = RevisionOneSwitch();
+    discoveryCount = 1;
+    Select(ListKind::Discovery, 0);
+    auto in = InputFor(RevisionOneSwitch(), p.settings);
+
+    EXPECT_EQ(SetConfiguration(context, in, workingCopy), SetOutcome::Sent);
+    t.net.failKinds = {SendKind::Broadcast};
+    EXPECT_EQ(SetConfiguration(context, in, workingCopy), SetOutcome::SendFailed);
+    t.net.failKinds.clear();
+    in.systemName = "bad|name";
+    EXPECT_EQ(SetConfiguration(context, in, workingCopy), SetOutcome::Refused);
+    EXPECT_EQ(t.net.sent.size(), 2u);  // the first request's two copies only
+
+    p.selection.index = static_cast<int>(kTableSize);
+    EXPECT_EQ(SetConfiguration(context, in, workingCopy), SetOutcome::NoDevice);
+    EXPECT_EQ(SendConfigurationSet(context, workingCopy), SetOutcome::NoDevice);
+    EXPECT_EQ(t.ui.Texts(),
+              (std::vector<std::string>{"UDP set send error", "Please input valid system name."}));
 }
 
 struct OpeningCase {
@@ -583,13 +608,13 @@ TEST(ConfigurationFormOpening, FieldsAndGroupInterval) {
 }
 
 TEST(ModeChangeIndicator, FromNewAndCurrentMode) {
-    EXPECT_EQ(ModeChange(0, 1), 1);
-    EXPECT_EQ(ModeChange(0, 3), 1);
-    EXPECT_EQ(ModeChange(0, 0), 0);
-    EXPECT_EQ(ModeChange(1, 0), 2);
-    EXPECT_EQ(ModeChange(2, 1), 2);
-    EXPECT_EQ(ModeChange(1, 1), 0);
-    EXPECT_EQ(ModeChange(3, 0), 0);
+    EXPECT_EQ(ModeChangeFor(0, 1), ModeChange::ToStatic);
+    EXPECT_EQ(ModeChangeFor(0, 3), ModeChange::ToStatic);
+    EXPECT_EQ(ModeChangeFor(0, 0), ModeChange::None);
+    EXPECT_EQ(ModeChangeFor(1, 0), ModeChange::ToDhcpOrBootp);
+    EXPECT_EQ(ModeChangeFor(2, 1), ModeChange::ToDhcpOrBootp);
+    EXPECT_EQ(ModeChangeFor(1, 1), ModeChange::None);
+    EXPECT_EQ(ModeChangeFor(3, 0), ModeChange::None);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/ConfigContexts.h"
 #include "config/DhcpRefresh.h"
 #include "config/SetPacket.h"
 #include "support/TestProgram.h"
@@ -34,10 +35,12 @@ class DhcpRefreshTest : public ::testing::Test {
 
     TestProgram t;
     Program& p = t.program;
+    const SetRequestContext context = SetRequestContextOf(p);
+    DeviceRecord workingCopy;
 };
 
 TEST_F(DhcpRefreshTest, StaticSwitchGetsItsSettingsWithZeroAddresses) {
-    RefreshDhcp(p, "pw");
+    RefreshDhcp(context, "pw", workingCopy);
     EXPECT_TRUE(t.ui.messages.empty());
     ASSERT_EQ(t.net.sent.size(), 2u);
     const auto& bytes = t.net.sent[0].bytes;
@@ -93,7 +96,7 @@ TEST_F(DhcpRefreshTest, FieldVariants) {
         d.capabilities[0] = c.word0;
         d.capabilities[1] = c.word1;
         d.group_interval = c.interval;
-        RefreshDhcp(p, c.password);
+        RefreshDhcp(context, c.password, workingCopy);
         const SetPacket r = Broadcast();
         EXPECT_TRUE(r.complete);
         EXPECT_EQ(r.Types(), c.types);
@@ -109,7 +112,7 @@ TEST_F(DhcpRefreshTest, FieldVariants) {
 TEST_F(DhcpRefreshTest, RevisionOneSendsAOneByteMode) {
     p.lists.discovery[0].revision = 1;
     p.lists.discovery[0].ip_mode = 1;
-    RefreshDhcp(p, "pw");
+    RefreshDhcp(context, "pw", workingCopy);
     const SetPacket r = Broadcast();
     ASSERT_NE(r.Find(10), nullptr);
     EXPECT_EQ(r.Find(10)->length, 5);
@@ -120,7 +123,7 @@ TEST_F(DhcpRefreshTest, RevisionOneSendsAOneByteMode) {
 
 TEST_F(DhcpRefreshTest, MonitoredSwitchByUnicastAndItsFailure) {
     p.selection.list = ListKind::Monitor;
-    RefreshDhcp(p, "pw");
+    RefreshDhcp(context, "pw", workingCopy);
     ASSERT_EQ(t.net.sent.size(), 1u);
     EXPECT_EQ(t.net.sent[0].kind, SendKind::ToDevice);
     EXPECT_EQ(t.net.sent[0].address, *ParseAddress("10.1.2.3"));
@@ -128,8 +131,8 @@ TEST_F(DhcpRefreshTest, MonitoredSwitchByUnicastAndItsFailure) {
     EXPECT_EQ(p.lists.monitor[0].missed_polls, 1);
 
     t.net.failKinds = {SendKind::ToDevice};
-    RefreshDhcp(p, "pw");
-    EXPECT_EQ(SendDhcpRefresh(p), -1);
+    RefreshDhcp(context, "pw", workingCopy);
+    EXPECT_EQ(SendDhcpRefresh(context, workingCopy), SetOutcome::SendFailed);
     ASSERT_FALSE(t.ui.messages.empty());
     EXPECT_EQ(t.ui.messages[0],
               (Message{"Unicast set send error", "Error", Icon::Error, Owner::NoWindow}));
@@ -137,7 +140,7 @@ TEST_F(DhcpRefreshTest, MonitoredSwitchByUnicastAndItsFailure) {
     t.ui.Clear();
     p.selection.list = ListKind::Discovery;
     t.net.failKinds = {SendKind::Broadcast};
-    RefreshDhcp(p, "pw");
+    RefreshDhcp(context, "pw", workingCopy);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"UDP set send error"});
 }
 

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/ConfigContexts.h"
 #include "config/GroupInterval.h"
 #include "storage/SettingsFile.h"
 #include "support/TestProgram.h"
@@ -17,7 +18,7 @@ class GroupIntervalTest : public ::testing::Test {
         p.settings.multicast_timer = 600;
         p.groupReport = {0x12, 0x00, 0xEE, 0x87, 0xEF, 0xFF, 0x4D, 0x4D};
         WriteFile(BuildSettingsFile(p.settings));
-        ArmGroupReportTimer(p);
+        ArmGroupReportTimer(GroupReportContextOf(p));
     }
     void WriteFile(const std::vector<uint8_t>& bytes) {
         std::ofstream out(SettingsFilePath(p.configFolder), std::ios::binary | std::ios::trunc);
@@ -45,16 +46,17 @@ class GroupIntervalTest : public ::testing::Test {
 
     TestProgram t;
     Program& p = t.program;
+    const GroupIntervalContext context = GroupIntervalContextOf(p);
 };
 
 TEST_F(GroupIntervalTest, FormOpensWithTheCurrentInterval) {
     EXPECT_EQ(GroupIntervalFormText(p.settings), "600");
-    ASSERT_TRUE(ApplyGroupInterval(p, "300"));
+    ASSERT_TRUE(ApplyGroupInterval(context, "300"));
     EXPECT_EQ(GroupIntervalFormText(p.settings), "300");
 }
 
 TEST_F(GroupIntervalTest, AnIntervalIsStoredAndRestartsTheReport) {
-    ASSERT_TRUE(ApplyGroupInterval(p, "300"));
+    ASSERT_TRUE(ApplyGroupInterval(context, "300"));
     EXPECT_TRUE(t.ui.messages.empty());
     EXPECT_EQ(p.settings.multicast_timer, 300);
     EXPECT_EQ(p.settings.multicast_timer_flag, 1);
@@ -86,8 +88,8 @@ TEST_F(GroupIntervalTest, ZeroAndEmptyTurnTheReportOff) {
     for (const Case c : {Case{"0", "strlen_multi_timer=1\r\nmulticast_timer=0\r\n"},
                          Case{"", "strlen_multi_timer=0\r\nmulticast_timer=\r\n"}}) {
         SCOPED_TRACE(c.typed);
-        ASSERT_TRUE(ApplyGroupInterval(p, "300"));
-        ASSERT_TRUE(ApplyGroupInterval(p, c.typed));
+        ASSERT_TRUE(ApplyGroupInterval(context, "300"));
+        ASSERT_TRUE(ApplyGroupInterval(context, c.typed));
         EXPECT_FALSE(t.loop.TimerRunning(p.GroupReportTimer()));
         EXPECT_EQ(p.settings.multicast_timer, 0);
         EXPECT_EQ(p.settings.multicast_timer_flag, 0);
@@ -103,7 +105,7 @@ TEST_F(GroupIntervalTest, ZeroAndEmptyTurnTheReportOff) {
 }
 
 TEST_F(GroupIntervalTest, TextIsStoredAsTyped) {
-    ASSERT_TRUE(ApplyGroupInterval(p, "0120"));
+    ASSERT_TRUE(ApplyGroupInterval(context, "0120"));
     EXPECT_NE(StoredText().find("strlen_multi_timer=4\r\nmulticast_timer=0120\r\n"),
               std::string::npos);
     EXPECT_EQ(Stored().multicast_timer, 120);
@@ -114,15 +116,15 @@ TEST_F(GroupIntervalTest, RangeAndDigits) {
     for (const char* ok : {"120", "1225", "0", ""}) {
         SCOPED_TRACE(ok);
         t.ui.Clear();
-        EXPECT_TRUE(ApplyGroupInterval(p, ok));
+        EXPECT_TRUE(ApplyGroupInterval(context, ok));
         EXPECT_TRUE(t.ui.messages.empty());
     }
-    ASSERT_TRUE(ApplyGroupInterval(p, "500"));
+    ASSERT_TRUE(ApplyGroupInterval(context, "500"));
     const auto before = ReadFileBytes();
     for (const char* bad : {"119", "1226", "12a", "-5", " 300", "99999"}) {
         SCOPED_TRACE(bad);
         t.ui.Clear();
-        EXPECT_FALSE(ApplyGroupInterval(p, bad));
+        EXPECT_FALSE(ApplyGroupInterval(context, bad));
         ASSERT_EQ(t.ui.messages.size(), 1u);
         EXPECT_EQ(t.ui.messages[0], (Message{"Value of Group Interval must between 120~1225\n ",
                                              "Error", Icon::Error, Owner::Form}));
@@ -134,7 +136,7 @@ TEST_F(GroupIntervalTest, RangeAndDigits) {
 
 TEST_F(GroupIntervalTest, FileFailureStillChangesTheRunningReport) {
     std::filesystem::remove(SettingsFilePath(p.configFolder));
-    ASSERT_TRUE(ApplyGroupInterval(p, "240"));
+    ASSERT_TRUE(ApplyGroupInterval(context, "240"));
     EXPECT_FALSE(t.ui.messages.empty());
     EXPECT_EQ(p.settings.multicast_timer, 240);
     EXPECT_EQ(t.loop.PeriodOf(p.GroupReportTimer()), 240000u);
@@ -143,14 +145,14 @@ TEST_F(GroupIntervalTest, FileFailureStillChangesTheRunningReport) {
 TEST_F(GroupIntervalTest, ArmingNeedsTheFlagAndAnInterval) {
     p.settings.multicast_timer_flag = 1;
     p.settings.multicast_timer = 0;
-    ArmGroupReportTimer(p);
+    ArmGroupReportTimer(GroupReportContextOf(p));
     EXPECT_FALSE(t.loop.TimerRunning(p.GroupReportTimer()));
     p.settings.multicast_timer = 130;
     p.settings.multicast_timer_flag = 0;
-    ArmGroupReportTimer(p);
+    ArmGroupReportTimer(GroupReportContextOf(p));
     EXPECT_FALSE(t.loop.TimerRunning(p.GroupReportTimer()));
     p.settings.multicast_timer_flag = 1;
-    ArmGroupReportTimer(p);
+    ArmGroupReportTimer(GroupReportContextOf(p));
     EXPECT_EQ(t.loop.PeriodOf(p.GroupReportTimer()), 130000u);
 }
 

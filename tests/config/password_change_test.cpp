@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/ConfigContexts.h"
 #include "config/PasswordChange.h"
 #include "config/SetPacket.h"
 #include "support/TestProgram.h"
@@ -24,12 +25,14 @@ class PasswordChangeTest : public ::testing::Test {
 
     TestProgram t;
     Program& p = t.program;
+    const SetRequestContext context = SetRequestContextOf(p);
+    DeviceRecord workingCopy;
 };
 
 TEST_F(PasswordChangeTest, SendsOriginalThenNewPassword) {
     Select(ListKind::Discovery);
     const std::string twenty(20, 'N');
-    ASSERT_TRUE(ChangePassword(p, {"old:pw", twenty, twenty}));
+    ASSERT_TRUE(ClosesForm(ChangePassword(context, {"old:pw", twenty, twenty}, workingCopy)));
     EXPECT_TRUE(t.ui.messages.empty());
     ASSERT_EQ(t.net.sent.size(), 2u);
     EXPECT_EQ(t.net.sent[0].kind, SendKind::Broadcast);
@@ -54,14 +57,14 @@ TEST_F(PasswordChangeTest, SendsOriginalThenNewPassword) {
 
 TEST_F(PasswordChangeTest, MonitoredSwitchByUnicastWithItsOwnMessage) {
     Select(ListKind::Monitor);
-    ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
+    ASSERT_TRUE(ClosesForm(ChangePassword(context, {"old", "new", "new"}, workingCopy)));
     ASSERT_EQ(t.net.sent.size(), 1u);
     EXPECT_EQ(t.net.sent[0].kind, SendKind::ToDevice);
     EXPECT_EQ(t.net.sent[0].address, p.lists.monitor[0].ip);
     EXPECT_EQ(ReadSetPacket(t.net.sent[0].bytes).command, 7);
 
     t.net.failKinds = {SendKind::ToDevice};
-    EXPECT_TRUE(ChangePassword(p, {"old", "new", "new"}));
+    EXPECT_TRUE(ClosesForm(ChangePassword(context, {"old", "new", "new"}, workingCopy)));
     ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0],
               (Message{"Unicast set send error.", "Error", Icon::Error, Owner::NoWindow}));
@@ -69,21 +72,21 @@ TEST_F(PasswordChangeTest, MonitoredSwitchByUnicastWithItsOwnMessage) {
     t.ui.Clear();
     Select(ListKind::Discovery);
     t.net.failKinds = {SendKind::Multicast};
-    EXPECT_TRUE(ChangePassword(p, {"old", "new", "new"}));
+    EXPECT_TRUE(ClosesForm(ChangePassword(context, {"old", "new", "new"}, workingCopy)));
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"UDP set send error"});
 }
 
 TEST_F(PasswordChangeTest, LoaderStillGetsCommandSevenNotFourteen) {
     p.lists.monitor[0].loader = 100;
     Select(ListKind::Monitor);
-    ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
+    ASSERT_TRUE(ClosesForm(ChangePassword(context, {"old", "new", "new"}, workingCopy)));
     EXPECT_EQ(ReadSetPacket(t.net.sent.at(0).bytes).command, 7);
 }
 
 TEST_F(PasswordChangeTest, SwitchWithoutPasswordFieldsGetsTheHeaderAlone) {
     p.lists.discovery[0].capabilities[0] = 0x7F;
     Select(ListKind::Discovery);
-    ASSERT_TRUE(ChangePassword(p, {"old", "new", "new"}));
+    ASSERT_TRUE(ClosesForm(ChangePassword(context, {"old", "new", "new"}, workingCopy)));
     EXPECT_EQ(t.net.sent.at(0).bytes.size(), 40u);
 }
 
@@ -111,7 +114,7 @@ TEST_F(PasswordChangeTest, ChecksInOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in.original + "/" + c.in.newPassword + "/" + c.in.confirm);
         t.ui.Clear();
-        EXPECT_FALSE(ChangePassword(p, c.in));
+        EXPECT_FALSE(ClosesForm(ChangePassword(context, c.in, workingCopy)));
         ASSERT_EQ(t.ui.messages.size(), 1u);
         EXPECT_EQ(t.ui.messages[0], (Message{c.message, "Error", Icon::Error, Owner::Form}));
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConfigContexts.h"
 #include "app/PollLoop.h"
 #include "base/WireConstants.h"
 #include "config/ConfigurationSet.h"
@@ -150,6 +151,7 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
     }
 
     Program& P() { return app_->program; }
+    SetRequestContext Context() { return SetRequestContextOf(P()); }
     test::FakeUi& Ui() { return app_->ui; }
     sim::SwitchSim& Target() { return target_->Sim(); }
     sim::SwitchSim& Other() { return other_->Sim(); }
@@ -278,6 +280,7 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
     std::unique_ptr<lab::SimThread> target_, other_;
     std::unique_ptr<lab::EnterNamespace> inManager_;
     std::unique_ptr<LabProgram> app_;
+    DeviceRecord workingCopy_;  // the open form's
 };
 
 TEST_P(ConfigLab, NewAddressMaskAndGatewayMoveTheSwitch) {
@@ -288,7 +291,8 @@ TEST_P(ConfigLab, NewAddressMaskAndGatewayMoveTheSwitch) {
     in.mask = Ip("255.255.255.128");
     in.gateway = Ip("10.201.1.1");
 
-    const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+    const Outcome o =
+        Exchange([&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
     EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
     ExpectSentTheListsWay(o, Ip(kTargetIp));
     ExpectHeaderMarks(o, 0, 0);
@@ -319,7 +323,8 @@ TEST_P(ConfigLab, NamesThenPasswordThenTheOldPasswordIsRefused) {
         ConfigurationInput in = FormInput("admin");
         in.systemName = "edge-7";
         in.location = "hall B (rack 3)";
-        const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+        const Outcome o = Exchange(
+            [&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
         EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
         ExpectSentTheListsWay(o, Ip(kTargetIp));
         EXPECT_EQ(Target().Config(0).systemName, "edge-7");
@@ -331,7 +336,8 @@ TEST_P(ConfigLab, NamesThenPasswordThenTheOldPasswordIsRefused) {
         SCOPED_TRACE("password");
         Select();
         const Outcome o = Exchange([&] {
-            EXPECT_TRUE(ChangePassword(P(), {"admin", "n3wSecret", "n3wSecret"}));
+            EXPECT_TRUE(ClosesForm(
+                ChangePassword(Context(), {"admin", "n3wSecret", "n3wSecret"}, workingCopy_)));
         });
         EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
         ExpectSentTheListsWay(o, Ip(kTargetIp));
@@ -343,7 +349,8 @@ TEST_P(ConfigLab, NamesThenPasswordThenTheOldPasswordIsRefused) {
         Select();
         ConfigurationInput in = FormInput("admin");
         in.systemName = "intruder";
-        const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+        const Outcome o = Exchange(
+            [&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
         EXPECT_EQ(o.messages, std::vector{kPasswordIncorrect});
         EXPECT_EQ(Target().Config(0).systemName, "edge-7");
     }
@@ -352,7 +359,8 @@ TEST_P(ConfigLab, NamesThenPasswordThenTheOldPasswordIsRefused) {
         Select();
         ConfigurationInput in = FormInput("n3wSecret");
         in.location = "hall C";
-        const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+        const Outcome o = Exchange(
+            [&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
         EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
         EXPECT_EQ(Target().Config(0).location, "hall C");
     }
@@ -364,7 +372,8 @@ TEST_P(ConfigLab, ToDhcpThenARefreshMarkedInItsHeader) {
         SCOPED_TRACE("to DHCP");
         ConfigurationInput in = FormInput("admin");
         in.mode = IpModeChoice::Dhcp;
-        const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+        const Outcome o = Exchange(
+            [&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
         EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
         ExpectSentTheListsWay(o, Ip(kTargetIp));
         EXPECT_EQ(Target().Config(0).ipMode, 1);
@@ -374,7 +383,7 @@ TEST_P(ConfigLab, ToDhcpThenARefreshMarkedInItsHeader) {
     {
         SCOPED_TRACE("DHCP refresh");
         Select();
-        const Outcome o = Exchange([&] { RefreshDhcp(P(), "admin"); });
+        const Outcome o = Exchange([&] { RefreshDhcp(Context(), "admin", workingCopy_); });
         EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
         ExpectSentTheListsWay(o, Ip(kTargetIp));
         ASSERT_FALSE(o.atTarget.empty());
@@ -389,7 +398,7 @@ TEST_P(ConfigLab, ToDhcpThenARefreshMarkedInItsHeader) {
     {
         SCOPED_TRACE("DHCP refresh with a wrong password");
         Select();
-        const Outcome o = Exchange([&] { RefreshDhcp(P(), "guess"); });
+        const Outcome o = Exchange([&] { RefreshDhcp(Context(), "guess", workingCopy_); });
         EXPECT_EQ(o.messages, std::vector{kPasswordIncorrect});
     }
 }
@@ -401,7 +410,8 @@ TEST_P(ConfigLab, ASwitchInItsLoaderTakesANewAddressWithoutPassword) {
     ConfigurationInput in = FormInput("");
     EXPECT_FALSE(in.passwordEnabled);
     in.ip = Ip("10.201.1.60");
-    const Outcome o = Exchange([&] { EXPECT_TRUE(SetConfiguration(P(), in)); });
+    const Outcome o =
+        Exchange([&] { EXPECT_TRUE(ClosesForm(SetConfiguration(Context(), in, workingCopy_))); });
     EXPECT_EQ(o.messages, std::vector{kSetSuccessful});
     ExpectSentTheListsWay(o, Ip(kTargetIp), true);
     EXPECT_EQ(sim::FormatIp(Target().Config(0).ip), "10.201.1.60");

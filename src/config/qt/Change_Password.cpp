@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ConfigContexts.h"
 #include "config/ConfigurationSet.h"
-#include "config/SetRequest.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/DialogButtons.h"
@@ -56,12 +56,12 @@ PasswordInput Change_Password::Input() const {
 }
 
 void Change_Password::OnSet() {
-    if (ChangePassword(program_, Input()))
+    if (ClosesForm(ChangePassword(SetRequestContextOf(program_), Input(), workingCopy_)))
         accept();
 }
 
 bool Change_Password::Run(Program& program, QWidget* parent) {
-    if (!SelectedEntry(program))
+    if (!SelectedRecord(program.lists, program.selection))
         return false;
     Change_Password form(program, parent);
     return form.exec() == QDialog::Accepted;

@@ -25,6 +25,7 @@ class Change_Password : public NoDefaultKeysDialog {
     void OnSet();
 
     Program& program_;
+    DeviceRecord workingCopy_;  // what Set sends
     CMyEdit* newPassword_;
     CMyEdit* confirm_;
     CMyEdit* original_;

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "config/SetRequest.h"
+#include "app/ConfigContexts.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/DialogButtons.h"
@@ -94,36 +94,36 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
     layout->addWidget(modeBox);
     layout->addLayout(buttons.row);
 
-    if (const DeviceRecord* device = SelectedEntry(program_))
+    if (const DeviceRecord* device = SelectedRecord(program_.lists, program_.selection))
         Fill(OpenConfigurationForm(*device, program_.settings));
 }
 
-void Configuration_Set::Fill(const ConfigurationFormView& v) {
-    productName_->setText(QString::fromStdString(v.productName));
-    mac_->setText(QString::fromStdString(v.macText));
-    ip_->SetAddress(v.ip);
-    mask_->SetAddress(v.mask);
-    gateway_->SetAddress(v.gateway);
-    systemName_->setText(QString::fromStdString(v.systemName));
-    location_->setText(QString::fromStdString(v.location));
+void Configuration_Set::Fill(const ConfigurationFormView& view) {
+    productName_->setText(QString::fromStdString(view.productName));
+    mac_->setText(QString::fromStdString(view.macText));
+    ip_->SetAddress(view.ip);
+    mask_->SetAddress(view.mask);
+    gateway_->SetAddress(view.gateway);
+    systemName_->setText(QString::fromStdString(view.systemName));
+    location_->setText(QString::fromStdString(view.location));
 
-    static_->setChecked(v.selected == IpModeChoice::Static);
-    dhcp_->setChecked(v.selected == IpModeChoice::Dhcp);
-    bootp_->setChecked(v.selected == IpModeChoice::Bootp);
-    static_->setEnabled(v.staticEnabled);
-    dhcp_->setEnabled(v.dhcpEnabled);
-    bootp_->setEnabled(v.bootpEnabled);
+    static_->setChecked(view.selected == IpModeChoice::Static);
+    dhcp_->setChecked(view.selected == IpModeChoice::Dhcp);
+    bootp_->setChecked(view.selected == IpModeChoice::Bootp);
+    static_->setEnabled(view.staticEnabled);
+    dhcp_->setEnabled(view.dhcpEnabled);
+    bootp_->setEnabled(view.bootpEnabled);
     for (IpAddressEdit* field : {ip_, mask_, gateway_})
-        field->setEnabled(v.addressesEnabled);
+        field->setEnabled(view.addressesEnabled);
 
-    systemName_->setEnabled(v.namesEnabled);
-    location_->setEnabled(v.namesEnabled);
-    password_->setEnabled(v.passwordEnabled);
+    systemName_->setEnabled(view.namesEnabled);
+    location_->setEnabled(view.namesEnabled);
+    password_->setEnabled(view.passwordEnabled);
 
-    groupInterval_->setText(QString::fromStdString(v.groupIntervalText));
-    groupInterval_->setEnabled(v.groupIntervalEnabled);
-    groupInterval_->setVisible(v.groupIntervalVisible);
-    groupIntervalLabel_->setVisible(v.groupIntervalVisible);
+    groupInterval_->setText(QString::fromStdString(view.groupIntervalText));
+    groupInterval_->setEnabled(view.groupIntervalEnabled);
+    groupInterval_->setVisible(view.groupIntervalVisible);
+    groupIntervalLabel_->setVisible(view.groupIntervalVisible);
 }
 
 void Configuration_Set::OnModeChosen(IpModeChoice choice) {
@@ -156,12 +156,12 @@ ConfigurationInput Configuration_Set::Input() const {
 }
 
 void Configuration_Set::OnSet() {
-    if (SetConfiguration(program_, Input()))
+    if (ClosesForm(SetConfiguration(SetRequestContextOf(program_), Input(), workingCopy_)))
         accept();
 }
 
 bool Configuration_Set::Run(Program& program, QWidget* parent) {
-    if (!SelectedEntry(program))
+    if (!SelectedRecord(program.lists, program.selection))
         return false;
     Configuration_Set form(program, parent);
     return form.exec() == QDialog::Accepted;

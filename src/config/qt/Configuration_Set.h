@@ -31,6 +31,7 @@ class Configuration_Set : public NoDefaultKeysDialog {
     void OnSet();
 
     Program& program_;
+    DeviceRecord workingCopy_;  // what Set sends
     QLineEdit* productName_;
     QLineEdit* mac_;
     IpAddressEdit* ip_;

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ConfigContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
-#include "config/SetRequest.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/DialogButtons.h"
@@ -39,12 +39,12 @@ DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent),
 }
 
 void DHCP_Refresh::OnApply() {
-    RefreshDhcp(program_, password_->text().toStdString());
+    RefreshDhcp(SetRequestContextOf(program_), password_->text().toStdString(), workingCopy_);
     accept();
 }
 
 bool DHCP_Refresh::Run(Program& program, QWidget* parent) {
-    if (!SelectedEntry(program))
+    if (!SelectedRecord(program.lists, program.selection))
         return false;
     DHCP_Refresh form(program, parent);
     return form.exec() == QDialog::Accepted;

@@ -22,6 +22,7 @@ class DHCP_Refresh : public QDialog {
     void OnApply();
 
     Program& program_;
+    DeviceRecord workingCopy_;  // what Apply sends
     CMyEdit* password_;
     QPushButton* apply_;
     QPushButton* cancel_;

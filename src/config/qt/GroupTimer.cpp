@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ConfigContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/GroupInterval.h"
 #include "controls/qt/DialogButtons.h"
@@ -40,7 +41,7 @@ GroupTimer::GroupTimer(Program& program, QWidget* parent) : QDialog(parent), pro
 }
 
 void GroupTimer::OnOk() {
-    if (ApplyGroupInterval(program_, interval_->text().toStdString()))
+    if (ApplyGroupInterval(GroupIntervalContextOf(program_), interval_->text().toStdString()))
         accept();
 }
 
