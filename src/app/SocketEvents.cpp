@@ -7,21 +7,25 @@
 
 namespace pm {
 
+ReceiverContext ReceiverOf(Program& p) {
+    return {p.settings, p.lists, p.staging, p.sequence, p.pending, p.upgrade, p.ui};
+}
+
 bool IsDeviceSocketEvent(int eventId) {
     const auto kind = KindOfEvent(eventId);
     return kind && *kind != EventKind::Tftp;
 }
 
-void OnDeviceSocketEvent(Program& p, int eventId) {
+std::optional<DatagramOutcome> OnDeviceSocketEvent(Program& p, int eventId) {
     if (!IsDeviceSocketEvent(eventId))
-        return;
+        return std::nullopt;
     std::array<uint8_t, kMaxDatagram> buffer{};
     uint32_t from = 0;
     uint16_t port = 0;
     const int n = p.net.ReceiveFromEvent(eventId, buffer.data(), buffer.size(), from, port);
     if (n < 0)
-        return;
-    HandleDatagram(p, buffer.data(), static_cast<size_t>(n), from);
+        return std::nullopt;
+    return HandleDatagram(ReceiverOf(p), buffer.data(), static_cast<size_t>(n), from);
 }
 
 }  // namespace pm

@@ -1,5 +1,6 @@
 #include "cli/Engine.h"
 
+#include "app/SocketEvents.h"
 #include "base/WireConstants.h"
 #include "cli/Target.h"
 #include "config/Validation.h"
@@ -36,15 +37,19 @@ bool Engine::Start() {
         uint32_t from = 0;
         uint16_t port = 0;
         const int n = table_.ReceiveFromEvent(eventId, buffer, sizeof buffer, from, port);
-        if (n >= 0)
-            HandleDatagram(program, buffer, static_cast<size_t>(n), from);
+        if (n < 0)
+            return;
+        const DatagramOutcome outcome =
+            HandleDatagram(ReceiverOf(program), buffer, static_cast<size_t>(n), from);
+        if (onDatagram)
+            onDatagram(outcome);
     });
     monitor_.Start();
     return true;
 }
 
 bool Engine::DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop) {
-    if (Discover(program) != 0)
+    if (Discover(program.lists, program.net, program.settings, program.ui) != 0)
         return false;
     loop.RunUntil([&] { return stop && stop(); }, waitMs);
     return true;

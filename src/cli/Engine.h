@@ -12,6 +12,7 @@
 #include "net/LinuxInterfaceSource.h"
 #include "net/SocketOps.h"
 #include "net/SocketTable.h"
+#include "protocol/DatagramOutcome.h"
 
 namespace pm::cli {
 
@@ -37,6 +38,8 @@ class Engine {
 
     StderrUi ui;
     PollLoop loop;
+    // Told what the receiver made of every datagram, when set.
+    std::function<void(const DatagramOutcome&)> onDatagram;
 
   private:
     Settings tableSettings_;  // the socket table reads the loaded settings from here

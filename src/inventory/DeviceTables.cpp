@@ -21,7 +21,12 @@ Lookup Find(const DeviceTable& table, int count, Key key) {
 }  // namespace
 
 Lookup FindMonitorByAddress(const Program& p, std::string_view ipText) {
-    return FindMonitorByAddress(p, ipText, UsedCount(p.lists.monitorList));
+    return FindMonitorByAddress(p.lists, ipText);
+}
+
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText) {
+    return Find(lists.monitor, UsedCount(lists.monitorList),
+                [ipText](const DeviceRecord& r) { return TextOf(r.ip_text) == ipText; });
 }
 
 Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count) {
@@ -31,13 +36,21 @@ Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count
 }
 
 Lookup FindMonitorByMac(const Program& p, std::string_view macText) {
-    return Find(p.lists.monitor, UsedCount(p.lists.monitorList), [macText](const DeviceRecord& r) {
+    return FindMonitorByMac(p.lists, macText);
+}
+
+Lookup FindMonitorByMac(const DeviceLists& lists, std::string_view macText) {
+    return Find(lists.monitor, UsedCount(lists.monitorList), [macText](const DeviceRecord& r) {
         return r.mac_text[0] != '\0' && TextOf(r.mac_text) == macText;
     });
 }
 
 Lookup FindDiscoveryByMac(const Program& p, std::string_view macText) {
-    return Find(p.lists.discovery, UsedCount(p.lists.discoveryList),
+    return FindDiscoveryByMac(p.lists, macText);
+}
+
+Lookup FindDiscoveryByMac(const DeviceLists& lists, std::string_view macText) {
+    return Find(lists.discovery, UsedCount(lists.discoveryList),
                 [macText](const DeviceRecord& r) { return TextOf(r.mac_text) == macText; });
 }
 

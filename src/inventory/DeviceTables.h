@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/Program.h"
+#include "inventory/DeviceLists.h"
 
 namespace pm {
 
@@ -20,6 +21,10 @@ Lookup FindMonitorByAddress(const Program& p, std::string_view ipText, int count
 Lookup FindMonitorByMac(const Program& p, std::string_view macText);
 Lookup FindDiscoveryByMac(const Program& p, std::string_view macText);
 Lookup FindDiscoveryByAddress(const Program& p, std::string_view ipText);
+// The same lookups over the lists alone, for the layers that do not see the program.
+Lookup FindMonitorByAddress(const DeviceLists& lists, std::string_view ipText);
+Lookup FindMonitorByMac(const DeviceLists& lists, std::string_view macText);
+Lookup FindDiscoveryByMac(const DeviceLists& lists, std::string_view macText);
 
 // Moves the entries whose ip is not 0, in order, to the front and zeroes the rest.
 void CompactMonitor(Program& p);

@@ -14,8 +14,12 @@ namespace {
 constexpr int kRowSearchLimit = 256;
 constexpr const char* kGroupIntervalCaption = "Group Interval";
 
+bool GroupIntervalShown(const Settings& settings) {
+    return settings.multicast_interface_on_off == 1;
+}
+
 bool GroupIntervalShown(const Program& p) {
-    return p.settings.multicast_interface_on_off == 1;
+    return GroupIntervalShown(p.settings);
 }
 
 // The group interval cell: "disable" for 0, else the decimal value, which is also kept in
@@ -79,10 +83,14 @@ void CreateMonitorColumns(Program& p) {
 }
 
 void DrawDiscoveryRow(Program& p, int index) {
+    DrawDiscoveryRow(p.lists, p.settings, index);
+}
+
+void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.lists.discovery[static_cast<size_t>(index)];
-    CReportCtrl& list = p.lists.discoveryList;
+    DeviceRecord& r = lists.discovery[static_cast<size_t>(index)];
+    CReportCtrl& list = lists.discoveryList;
 
     int row = list.FindRowByText(kDiscMac, TextOf(r.mac_text), kRowSearchLimit);
     if (r.row_flag == 0 || row < 0)
@@ -103,16 +111,20 @@ void DrawDiscoveryRow(Program& p, int index) {
         PaintRowRed(list, row, 0);
         return;
     }
-    if (GroupIntervalShown(p))
+    if (GroupIntervalShown(settings))
         list.SetItemText(row, kDiscGroupInterval,
                          r.group_interval == -1 ? std::string() : GroupIntervalText(r));
 }
 
 void DrawMonitorRow(Program& p, int index) {
+    DrawMonitorRow(p.lists, p.settings, index);
+}
+
+void DrawMonitorRow(DeviceLists& lists, const Settings& settings, int index) {
     if (index < 0 || index >= static_cast<int>(kTableSize))
         return;
-    DeviceRecord& r = p.lists.monitor[static_cast<size_t>(index)];
-    CReportCtrl& list = p.lists.monitorList;
+    DeviceRecord& r = lists.monitor[static_cast<size_t>(index)];
+    CReportCtrl& list = lists.monitorList;
 
     int row = list.FindRowByText(kMonIp, TextOf(r.ip_text), kRowSearchLimit);
     if (row < 0 && r.mac_text[0] != '\0')
@@ -152,7 +164,7 @@ void DrawMonitorRow(Program& p, int index) {
     if (r.loader != kLoaderMarker) {
         list.SetItemText(row, kMonSystem, TextOf(r.system_name));
         list.SetItemText(row, kMonLocation, TextOf(r.location));
-        if (GroupIntervalShown(p) && r.group_interval != -1)
+        if (GroupIntervalShown(settings) && r.group_interval != -1)
             list.SetItemText(row, kMonGroupInterval, GroupIntervalText(r));
     } else {
         PaintRowRed(list, row, kMonIp);

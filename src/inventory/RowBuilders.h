@@ -39,6 +39,9 @@ void CreateMonitorColumns(Program& p);
 
 void DrawDiscoveryRow(Program& p, int index);
 void DrawMonitorRow(Program& p, int index);
+// The same over the lists and the settings alone, for the layers that do not see the program.
+void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index);
+void DrawMonitorRow(DeviceLists& lists, const Settings& settings, int index);
 
 // "Static", "DHCP", "Bootp" or empty for mode 3.
 const char* IpModeText(int mode);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/CommandIds.h"
+#include "app/SocketEvents.h"
 #include "inventory/MonitorPolling.h"
 #include "protocol/HandleDatagram.h"
 #include "protocol/ProtocolHeader.h"
@@ -70,7 +71,7 @@ class PollingTest : public ::testing::Test {
                     std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
             std::array<uint8_t, kHeaderSize> datagram{};
             h.Encode(datagram);
-            HandleDatagram(p, datagram.data(), datagram.size(), address);
+            HandleDatagram(ReceiverOf(p), datagram.data(), datagram.size(), address);
             return;
         }
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/PollLoop.h"
+#include "app/SocketEvents.h"
 #include "base/WireConstants.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
@@ -99,7 +100,7 @@ struct LabProgram {
             if (n < 0)
                 return;
             senders.push_back(from);
-            HandleDatagram(program, buffer, static_cast<size_t>(n), from);
+            HandleDatagram(ReceiverOf(program), buffer, static_cast<size_t>(n), from);
         });
         monitor.Start();
     }
@@ -156,7 +157,8 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
 
     // Discover, and wait (bounded) until both switches are listed.
     void DiscoverBoth() {
-        ASSERT_EQ(Discover(P()), 0);
+        Program& p = P();
+        ASSERT_EQ(Discover(p.lists, p.net, p.settings, p.ui), 0);
         app_->loop.RunUntil(
             [&] { return Listed(kTargetMac) && FindDiscoveryByMac(P(), MacText(kOtherMac)).found; },
             kReplyWaitMs);

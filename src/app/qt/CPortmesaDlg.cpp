@@ -126,7 +126,9 @@ void CPortmesaDlg::BuildControls() {
     auto connectButton = [this](int id, auto fn) {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
-    connectButton(ids::kDiscover, [this] { Discover(program_); });
+    connectButton(ids::kDiscover, [this] {
+        Discover(program_.lists, program_.net, program_.settings, program_.ui);
+    });
     connectButton(ids::kAddToMonitor, [this] { AddSelectedToMonitor(program_); });
     connectButton(ids::kAddItem,
                   [this] { AddDeviceByAddress(program_, Add_remoteIP::Form(program_, this)); });
