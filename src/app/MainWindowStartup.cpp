@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/ConfigContexts.h"
 #include "app/MonitorPolling.h"
+#include "app/ProgramContexts.h"
 #include "inventory/RowBuilders.h"
 #include "net/GroupReport.h"
 #include "storage/MonitorFile.h"

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/ProgramContexts.h"
 #include "base/WireConstants.h"
 #include "protocol/HandleDatagram.h"
 
@@ -12,16 +13,16 @@ bool IsDeviceSocketEvent(int eventId) {
     return kind && *kind != EventKind::Tftp;
 }
 
-void OnDeviceSocketEvent(Program& p, int eventId) {
+std::optional<DatagramOutcome> OnDeviceSocketEvent(Program& p, int eventId) {
     if (!IsDeviceSocketEvent(eventId))
-        return;
+        return std::nullopt;
     std::array<uint8_t, kMaxDatagram> buffer{};
     uint32_t from = 0;
     uint16_t port = 0;
     const int n = p.net.ReceiveFromEvent(eventId, buffer.data(), buffer.size(), from, port);
     if (n < 0)
-        return;
-    HandleDatagram(p, buffer.data(), static_cast<size_t>(n), from);
+        return std::nullopt;
+    return HandleDatagram(ReceiverOf(p), buffer.data(), static_cast<size_t>(n), from);
 }
 
 }  // namespace pm

@@ -2,8 +2,9 @@
 // with the same checks and messages, waiting for the switch's answer.
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "base/WireConstants.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
@@ -11,37 +12,52 @@
 #include "config/DhcpRefresh.h"
 #include "config/PasswordChange.h"
 #include "config/Validation.h"
+#include "protocol/DatagramOutcome.h"
 
 namespace pm::cli {
 namespace {
-
-constexpr std::string_view kSetSuccessful = "Set Successful";
 
 uint64_t Ms(double seconds) {
     return static_cast<uint64_t>(seconds * 1000.0);
 }
 
-// After a request has gone: 0 on "Set Successful", 1 on an error message or no answer.
+// The exit code that a datagram decides: 0 when it confirmed the request, 1 when the switch
+// refused it or the reply found no room; nothing for every other datagram.
+std::optional<int> ExitCodeOf(const DatagramOutcome& outcome) {
+    switch (outcome.kind) {
+        case DatagramKind::SetConfirmed:
+            return 0;
+        case DatagramKind::DeviceError:
+        case DatagramKind::TableFull:
+            return 1;
+        default:
+            return std::nullopt;
+    }
+}
+
+// After a request has gone: 0 when the switch confirmed it, 1 on a refusal, on an error from
+// outside the receiver (a socket failing) or on no answer.
 int AwaitAnswer(Engine& e, size_t messagesBefore, double seconds) {
-    int outcome = -1;
+    std::optional<int> exitCode;
+    e.onDatagram = [&](const DatagramOutcome& outcome) {
+        if (!exitCode)
+            exitCode = ExitCodeOf(outcome);
+    };
     e.RunUntil(
         [&] {
-            for (const auto& m : e.ui.Since(messagesBefore)) {
-                if (m.text == kSetSuccessful)
-                    outcome = 0;
-                if (m.icon == Icon::Error)
-                    outcome = 1;
-                if (outcome >= 0)
-                    return true;
-            }
-            return false;
+            if (!exitCode)
+                for (const auto& m : e.ui.Since(messagesBefore))
+                    if (m.icon == Icon::Error)
+                        exitCode = 1;
+            return exitCode.has_value();
         },
         Ms(seconds));
-    if (outcome < 0) {
+    e.onDatagram = nullptr;
+    if (!exitCode) {
         e.ui.Notice("No answer from the switch", "Error", Icon::Error, Owner::NoWindow);
         return 1;
     }
-    return outcome;
+    return *exitCode;
 }
 
 // Sends through the form's function; 1 when a check refused the input or the send failed.

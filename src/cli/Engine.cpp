@@ -26,13 +26,16 @@ bool Engine::Start() {
     }
     CreateDiscoveryColumns(program.lists, program.settings);
     CreateMonitorColumns(program.lists, program.settings);
-    network_.Start(program.settings,
-                   [this](int eventId) { OnDeviceSocketEvent(program, eventId); });
+    network_.Start(program.settings, [this](int eventId) {
+        const auto outcome = OnDeviceSocketEvent(program, eventId);
+        if (outcome && onDatagram)
+            onDatagram(*outcome);
+    });
     return true;
 }
 
 bool Engine::DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop) {
-    if (Discover(program) != 0)
+    if (Discover(program.lists, program.net, program.settings, program.ui) != 0)
         return false;
     loop.RunUntil([&] { return stop && stop(); }, waitMs);
     return true;

@@ -9,6 +9,7 @@
 #include "app/RealNetwork.h"
 #include "cli/Commands.h"
 #include "cli/StderrUi.h"
+#include "protocol/DatagramOutcome.h"
 
 namespace pm::cli {
 
@@ -34,6 +35,8 @@ class Engine {
 
     StderrUi ui;
     PollLoop loop;
+    // Told what the receiver made of every datagram, when set.
+    std::function<void(const DatagramOutcome&)> onDatagram;
 
   private:
     RealNetwork network_;

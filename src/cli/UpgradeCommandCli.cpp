@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/UpgradeContextOf.h"
+#include "app/ProgramContexts.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
 #include "upgrade/UpgradeCommand.h"

@@ -19,29 +19,29 @@ std::string WithErrorCode(const char* format, int code) {
 
 }  // namespace
 
-int Discover(Program& p) {
-    for (auto& entry : p.lists.monitor) {
+int Discover(DeviceLists& lists, Transport& transport, const Settings& settings, Ui& ui) {
+    for (auto& entry : lists.monitor) {
         if (entry.ip_text[0] == '\0')
             break;
         PollStep(entry);
     }
-    p.lists.discoveryList.DeleteItems(kStateAny);
+    lists.discoveryList.DeleteItems(kStateAny);
 
     std::array<uint8_t, kHeaderSize> request{};
-    size_t length = BuildDiscoverRequest(request, p.settings.header_id);
-    p.lists.discovery.fill(DeviceRecord{});
-    if (p.net.SendBroadcast(request.data(), length) != 0) {
-        p.ui.Notice(WithErrorCode("Discovery sento fail , ErrorCode = %d", p.net.LastError()),
-                    "Error", Icon::Error, Owner::MainWindow);
+    size_t length = BuildDiscoverRequest(request, settings.header_id);
+    lists.discovery.fill(DeviceRecord{});
+    if (transport.SendBroadcast(request.data(), length) != 0) {
+        ui.Notice(WithErrorCode("Discovery sento fail , ErrorCode = %d", transport.LastError()),
+                  "Error", Icon::Error, Owner::MainWindow);
         return -1;
     }
 
-    length = BuildDiscoverRequest(request, p.settings.header_id);
-    p.lists.discovery.fill(DeviceRecord{});
-    if (p.net.SendMulticast(request.data(), length) != 0) {
-        p.ui.Notice(
-            WithErrorCode("Discovery sento fail when multicast, ErrorCode = %d", p.net.LastError()),
-            "Error", Icon::Error, Owner::MainWindow);
+    length = BuildDiscoverRequest(request, settings.header_id);
+    lists.discovery.fill(DeviceRecord{});
+    if (transport.SendMulticast(request.data(), length) != 0) {
+        ui.Notice(WithErrorCode("Discovery sento fail when multicast, ErrorCode = %d",
+                                transport.LastError()),
+                  "Error", Icon::Error, Owner::MainWindow);
         return -1;
     }
     return 0;

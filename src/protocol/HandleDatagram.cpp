@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <span>
+#include <string>
 
 #include "base/AddressText.h"
 #include "base/NoticeList.h"
@@ -21,14 +22,21 @@ bool IsCommand(uint16_t command, Command c) {
     return command == static_cast<uint16_t>(c);
 }
 
-bool IsUpgradeTarget(const Program& p, const DeviceRecord& s) {
-    const std::string_view target = TextOf(p.upgrade.targetMac);
+bool IsUpgradeTarget(const UpgradeWatch& upgrade, const DeviceRecord& s) {
+    const std::string_view target = TextOf(upgrade.targetMac);
     return !target.empty() && target == TextOf(s.mac_text);
 }
 
+DatagramOutcome MergedOutcome(DatagramKind kind, const MergeResult& merged) {
+    DatagramOutcome outcome;
+    outcome.kind = merged.table ? kind : DatagramKind::TableFull;
+    outcome.mergedInto = merged.table;
+    return outcome;
+}
+
 // Everything of one datagram except showing its messages.
-void Process(Program& p, std::span<const uint8_t> datagram, uint32_t sender, DeviceRecord& s,
-             NoticeList& notices) {
+DatagramOutcome Process(const ReceiverContext& receiver, std::span<const uint8_t> datagram,
+                        uint32_t sender, DeviceRecord& s, NoticeList& notices) {
     const ProtocolHeader h = ProtocolHeader::Decode(datagram);
     const std::span<const uint8_t> fields =
         datagram.size() > kHeaderSize ? datagram.subspan(kHeaderSize) : std::span<const uint8_t>();
@@ -39,8 +47,8 @@ void Process(Program& p, std::span<const uint8_t> datagram, uint32_t sender, Dev
     const uint8_t result = h.ResultCode();
     SetText(s.mac_text, FormatMac(h.device_mac.data()));
 
-    if (h.header_id != p.settings.header_id)
-        return;
+    if (h.header_id != receiver.settings.header_id)
+        return {};
 
     s.major = h.major;
     s.revision = h.revision;
@@ -51,48 +59,62 @@ void Process(Program& p, std::span<const uint8_t> datagram, uint32_t sender, Dev
 
     s.minor = h.minor;
     if (h.minor != kReplyMinor)
-        return;
+        return {};
 
     s.ip = sender;
     SetText(s.ip_text, AddressToText(sender));
 
-    if (h.major != kSupportedMajor) {
-        MergeVersionOnly(p, s, notices);
-        return;
-    }
+    if (h.major != kSupportedMajor)
+        return MergedOutcome(DatagramKind::Merged,
+                             MergeVersionOnly(receiver.lists, receiver.settings, s, notices));
 
+    UpgradeWatch& upgrade = receiver.upgrade;
+    bool upgradeConfirmed = false;
     if (IsCommand(h.command, Command::LoaderReply) || IsCommand(h.command, Command::LoaderSetAck))
         s.loader = kLoaderMarker;
-    if (IsCommand(h.command, Command::DiscoverReply) && IsUpgradeTarget(p, s))
-        p.upgrade.upgradeConfirmed = 1;
+    if (IsCommand(h.command, Command::DiscoverReply) && IsUpgradeTarget(upgrade, s)) {
+        upgrade.upgradeConfirmed = 1;
+        upgradeConfirmed = true;
+    }
     if (IsCommand(h.command, Command::SetAck) || IsCommand(h.command, Command::UpgradeTriggerAck)) {
         // A second copy of the same acknowledgement (broadcast and multicast) no longer matches.
-        if (h.sequence != p.sequence)
-            return;
-        ++p.sequence;
+        if (h.sequence != receiver.sequence)
+            return {};
+        ++receiver.sequence;
     }
 
+    DatagramOutcome outcome;
     if (result != 0) {
         if (result == static_cast<uint8_t>(ResultCode::Password))
-            p.upgrade.passwordRejected = 1;
-        if (result == static_cast<uint8_t>(ResultCode::DeviceText))
-            notices.Add(DeviceReturnText(fields), "Error", Icon::Error);
-        else
-            notices.Add(ResultMessage(result), "Error", Icon::Error);
+            upgrade.passwordRejected = 1;
+        outcome.kind = DatagramKind::DeviceError;
+        outcome.resultCode = result;
+        outcome.errorText = result == static_cast<uint8_t>(ResultCode::DeviceText)
+                                ? DeviceReturnText(fields)
+                                : std::string(ResultMessage(result));
+        notices.Add(outcome.errorText, "Error", Icon::Error);
         if (result == static_cast<uint8_t>(ResultCode::DynamicIp) ||
             result == static_cast<uint8_t>(ResultCode::DeviceText))
-            MergeReply(p, s, fields, MergeForm::Error, notices);
-        return;
+            outcome.mergedInto = MergeReply(receiver.lists, receiver.settings, receiver.pending, s,
+                                            fields, MergeForm::Error, notices)
+                                     .table;
+    } else if (IsCommand(h.command, Command::UpgradeTriggerAck) && IsUpgradeTarget(upgrade, s)) {
+        upgrade.triggerAcknowledged = 1;
+        outcome.kind = DatagramKind::TriggerAcknowledged;
+    } else {
+        s.last_command = h.command;
+        if (IsCommand(h.command, Command::NoMerge)) {
+            outcome.kind = DatagramKind::NotMerged;
+        } else {
+            const MergeResult merged =
+                MergeReply(receiver.lists, receiver.settings, receiver.pending, s, fields,
+                           MergeForm::Success, notices);
+            outcome = MergedOutcome(
+                merged.setConfirmed ? DatagramKind::SetConfirmed : DatagramKind::Merged, merged);
+        }
     }
-
-    if (IsCommand(h.command, Command::UpgradeTriggerAck) && IsUpgradeTarget(p, s)) {
-        p.upgrade.triggerAcknowledged = 1;
-        return;
-    }
-    s.last_command = h.command;
-    if (IsCommand(h.command, Command::NoMerge))
-        return;
-    MergeReply(p, s, fields, MergeForm::Success, notices);
+    outcome.upgradeConfirmed = upgradeConfirmed;
+    return outcome;
 }
 
 }  // namespace
@@ -119,7 +141,8 @@ const char* ResultMessage(uint8_t result) {
     return "Unknow error";
 }
 
-void HandleDatagram(Program& p, const uint8_t* data, size_t length, uint32_t senderHostOrder) {
+DatagramOutcome HandleDatagram(const ReceiverContext& receiver, const uint8_t* data, size_t length,
+                               uint32_t senderHostOrder) {
     std::array<uint8_t, kMaxDatagram> buffer{};
     const uint16_t count = static_cast<uint16_t>(std::min(length, kMaxDatagram));
     if (data != nullptr && count > 0)
@@ -127,9 +150,12 @@ void HandleDatagram(Program& p, const uint8_t* data, size_t length, uint32_t sen
 
     DeviceRecord staging;
     NoticeList notices;
-    Process(p, std::span<const uint8_t>(buffer.data(), count), senderHostOrder, staging, notices);
-    p.staging = staging;
-    notices.Flush(p.ui);
+    const DatagramOutcome outcome =
+        Process(receiver, std::span<const uint8_t>(buffer.data(), count), senderHostOrder, staging,
+                notices);
+    receiver.staging = staging;
+    notices.Flush(receiver.ui);
+    return outcome;
 }
 
 }  // namespace pm

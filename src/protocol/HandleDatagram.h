@@ -2,7 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/Program.h"
+#include "protocol/DatagramOutcome.h"
+#include "protocol/ReceiverContext.h"
 
 namespace pm {
 
@@ -15,7 +16,8 @@ const char* ResultMessage(uint8_t result);
 // errors and merges good replies. At most 1500 bytes are read; missing header bytes read
 // as zero. senderHostOrder is the datagram's source address. Every state change of one
 // datagram is made before any of its messages is shown, so the handler may be entered
-// again from inside Ui::Notice.
-void HandleDatagram(Program& p, const uint8_t* data, size_t length, uint32_t senderHostOrder);
+// again from inside Ui::Notice. Returns what became of the datagram.
+DatagramOutcome HandleDatagram(const ReceiverContext& receiver, const uint8_t* data, size_t length,
+                               uint32_t senderHostOrder);
 
 }  // namespace pm

@@ -10,8 +10,8 @@ namespace {
 
 constexpr uint16_t kModeNotReported = 3;
 
-void MarkAnswered(const Program& p, DeviceRecord& s, int32_t statusMark, int32_t rowFlag) {
-    s.id_stamp = p.settings.header_id;
+void MarkAnswered(const Settings& settings, DeviceRecord& s, int32_t statusMark, int32_t rowFlag) {
+    s.id_stamp = settings.header_id;
     s.status_mark = statusMark;
     s.answered = 1;
     s.missed_polls = 0;
@@ -49,61 +49,68 @@ void Reselect(CReportCtrl& list, int row) {
 
 }  // namespace
 
-void MergeReply(Program& p, DeviceRecord& s, std::span<const uint8_t> fields, MergeForm form,
-                NoticeList& notices) {
-    const int monitorSelected = p.lists.monitorList.FirstSelected();
-    const int discoverySelected = p.lists.discoveryList.FirstSelected();
+MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetTarget& pending,
+                       DeviceRecord& s, std::span<const uint8_t> fields, MergeForm form,
+                       NoticeList& notices) {
+    const int monitorSelected = lists.monitorList.FirstSelected();
+    const int discoverySelected = lists.discoveryList.FirstSelected();
 
     DecodeFields(fields, s);
 
-    if (const Lookup m = FindMonitorByAddress(p.lists, TextOf(s.ip_text)); m.found) {
-        MarkAnswered(p, s, -1, 1);
-        CopyInto(p.lists.monitor[static_cast<size_t>(m.index)], s, form, true);
-        DrawMonitorRow(p.lists, p.settings, m.index);
-    } else if (const Lookup mm = FindMonitorByMac(p.lists, TextOf(s.mac_text)); mm.found) {
+    MergeResult merged;
+    if (const Lookup m = FindMonitorByAddress(lists, TextOf(s.ip_text)); m.found) {
+        MarkAnswered(settings, s, -1, 1);
+        CopyInto(lists.monitor[static_cast<size_t>(m.index)], s, form, true);
+        DrawMonitorRow(lists, settings, m.index);
+        merged.table = ListKind::Monitor;
+    } else if (const Lookup mm = FindMonitorByMac(lists, TextOf(s.mac_text)); mm.found) {
         // A monitored switch that moved to a new address keeps its not-alive mark.
-        const bool notAlive = p.lists.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
-        MarkAnswered(p, s, notAlive ? 1 : -1, 1);
-        CopyInto(p.lists.monitor[static_cast<size_t>(mm.index)], s, form, true);
-        DrawMonitorRow(p.lists, p.settings, mm.index);
+        const bool notAlive = lists.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
+        MarkAnswered(settings, s, notAlive ? 1 : -1, 1);
+        CopyInto(lists.monitor[static_cast<size_t>(mm.index)], s, form, true);
+        DrawMonitorRow(lists, settings, mm.index);
+        merged.table = ListKind::Monitor;
     } else {
-        const Lookup d = FindDiscoveryByMac(p.lists, TextOf(s.mac_text));
+        const Lookup d = FindDiscoveryByMac(lists, TextOf(s.mac_text));
         if (d.index >= static_cast<int>(kTableSize)) {
             notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
-            return;
+            return merged;
         }
-        MarkAnswered(p, s, -1, d.found ? 1 : 0);
-        CopyInto(p.lists.discovery[static_cast<size_t>(d.index)], s, form, d.found);
-        DrawDiscoveryRow(p.lists, p.settings, d.index);
+        MarkAnswered(settings, s, -1, d.found ? 1 : 0);
+        CopyInto(lists.discovery[static_cast<size_t>(d.index)], s, form, d.found);
+        DrawDiscoveryRow(lists, settings, d.index);
+        merged.table = ListKind::Discovery;
     }
 
-    bool confirmed = false;
     if (form == MergeForm::Success && IsSetAcknowledgement(s.last_command) &&
-        MatchesPending(p.pending, s)) {
-        p.pending.Clear();
-        confirmed = true;
+        MatchesPending(pending, s)) {
+        pending.Clear();
+        merged.setConfirmed = true;
     }
-    Reselect(p.lists.monitorList, monitorSelected);
-    Reselect(p.lists.discoveryList, discoverySelected);
-    if (confirmed)
+    Reselect(lists.monitorList, monitorSelected);
+    Reselect(lists.discoveryList, discoverySelected);
+    if (merged.setConfirmed)
         notices.Add("Set Successful", "Information", Icon::Information);
+    return merged;
 }
 
-void MergeVersionOnly(Program& p, DeviceRecord& s, NoticeList& notices) {
-    if (const Lookup m = FindMonitorByAddress(p.lists, TextOf(s.ip_text)); m.found) {
-        MarkAnswered(p, s, -1, 1);
-        p.lists.monitor[static_cast<size_t>(m.index)] = s;
-        DrawMonitorRow(p.lists, p.settings, m.index);
-        return;
+MergeResult MergeVersionOnly(DeviceLists& lists, const Settings& settings, DeviceRecord& s,
+                             NoticeList& notices) {
+    if (const Lookup m = FindMonitorByAddress(lists, TextOf(s.ip_text)); m.found) {
+        MarkAnswered(settings, s, -1, 1);
+        lists.monitor[static_cast<size_t>(m.index)] = s;
+        DrawMonitorRow(lists, settings, m.index);
+        return {ListKind::Monitor, false};
     }
-    const Lookup d = FindDiscoveryByMac(p.lists, TextOf(s.mac_text));
+    const Lookup d = FindDiscoveryByMac(lists, TextOf(s.mac_text));
     if (!d.found && d.index >= static_cast<int>(kTableSize)) {
         notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
-        return;
+        return {};
     }
-    MarkAnswered(p, s, -1, d.found ? 1 : 0);
-    p.lists.discovery[static_cast<size_t>(d.index)] = s;
-    DrawDiscoveryRow(p.lists, p.settings, d.index);
+    MarkAnswered(settings, s, -1, d.found ? 1 : 0);
+    lists.discovery[static_cast<size_t>(d.index)] = s;
+    DrawDiscoveryRow(lists, settings, d.index);
+    return {ListKind::Discovery, false};
 }
 
 }  // namespace pm

@@ -5,22 +5,33 @@
 // another's merge. Messages go into `notices` and are shown by the caller once the merge
 // is complete.
 #include <cstdint>
+#include <optional>
 #include <span>
 
-#include "app/Program.h"
 #include "base/NoticeList.h"
+#include "base/Settings.h"
+#include "inventory/DeviceLists.h"
+#include "inventory/DeviceRecord.h"
+#include "protocol/PendingSetTarget.h"
 
 namespace pm {
 
 // Success: the reply had result 0. Error: result 6 or 255 (no mode rule, no confirmation).
 enum class MergeForm { Success, Error };
 
+struct MergeResult {
+    std::optional<ListKind> table;  // where the record went; empty when the table was full
+    bool setConfirmed = false;
+};
+
 // Decodes the fields into staging, merges it and, for set acknowledgements matching the
 // pending set target, confirms with "Set Successful".
-void MergeReply(Program& p, DeviceRecord& staging, std::span<const uint8_t> fields, MergeForm form,
-                NoticeList& notices);
+MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetTarget& pending,
+                       DeviceRecord& staging, std::span<const uint8_t> fields, MergeForm form,
+                       NoticeList& notices);
 
 // A reply of another major version: merged with the header values only.
-void MergeVersionOnly(Program& p, DeviceRecord& staging, NoticeList& notices);
+MergeResult MergeVersionOnly(DeviceLists& lists, const Settings& settings, DeviceRecord& staging,
+                             NoticeList& notices);
 
 }  // namespace pm

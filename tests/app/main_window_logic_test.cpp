@@ -12,7 +12,6 @@
 #include "app/MonitorPolling.h"
 #include "app/SocketEvents.h"
 #include "base/WireConstants.h"
-#include "app/MonitorPolling.h"
 #include "inventory/Selection.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/MonitorFile.h"
@@ -316,6 +315,38 @@ TEST(SocketEvents, DeviceEventsAreReadAndMergedTftpEventsAreNot) {
     ASSERT_EQ(p.lists.discoveryList.GetItemCount(kStateAny), 1);
     EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscMac), "001122334455");
     EXPECT_EQ(p.lists.discoveryList.GetItemText(0, kDiscIp), "10.1.0.77");
+}
+
+TEST(SocketEvents, TheReceiversOutcomeIsPassedUp) {
+    test::TestProgram t;
+    Program& p = t.program;
+    CreateDiscoveryColumns(p.lists, p.settings);
+    CreateMonitorColumns(p.lists, p.settings);
+    ProtocolHeader h;
+    h.major = 2;
+    h.minor = 1;
+    h.command = static_cast<uint16_t>(Command::DiscoverReply);
+    h.header_id = p.settings.header_id;
+    std::vector<uint8_t> reply(kHeaderSize);
+    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+
+    t.net.inbox.push_back(reply);
+    EXPECT_FALSE(OnDeviceSocketEvent(p, 33276).has_value()) << "TFTP";
+    t.net.inbox.clear();
+    EXPECT_FALSE(OnDeviceSocketEvent(p, 33275).has_value()) << "failed read";
+
+    t.net.inbox.push_back(reply);
+    const auto merged = OnDeviceSocketEvent(p, 33273);
+    ASSERT_TRUE(merged.has_value());
+    EXPECT_EQ(merged->kind, DatagramKind::Merged);
+    EXPECT_EQ(merged->mergedInto, ListKind::Discovery);
+
+    h.header_id += 1;
+    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+    t.net.inbox.push_back(reply);
+    const auto dropped = OnDeviceSocketEvent(p, 33273);
+    ASSERT_TRUE(dropped.has_value());
+    EXPECT_EQ(dropped->kind, DatagramKind::Dropped);
 }
 
 }  // namespace

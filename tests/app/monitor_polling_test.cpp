@@ -8,6 +8,8 @@
 
 #include "app/CommandIds.h"
 #include "app/MonitorPolling.h"
+#include "app/ProgramContexts.h"
+#include "app/SocketEvents.h"
 #include "protocol/HandleDatagram.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
@@ -70,7 +72,7 @@ class PollingTest : public ::testing::Test {
                     std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
             std::array<uint8_t, kHeaderSize> datagram{};
             h.Encode(datagram);
-            HandleDatagram(p, datagram.data(), datagram.size(), address);
+            HandleDatagram(ReceiverOf(p), datagram.data(), datagram.size(), address);
             return;
         }
     }

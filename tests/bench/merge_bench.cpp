@@ -60,7 +60,7 @@ void BM_DiscoveryReplyLastOf256(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         const auto& r = replies[n++ & 1];
-        HandleDatagram(f.p, r.data(), r.size(), ip);
+        HandleDatagram(ReceiverOf(f.p), r.data(), r.size(), ip);
     }
     if (f.p.lists.discoveryList.GetItemCount() != 256)
         state.SkipWithError("lists changed");
@@ -76,7 +76,7 @@ void BM_MonitorReplyLastOf256(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         const auto& r = replies[n++ & 1];
-        HandleDatagram(f.p, r.data(), r.size(), ip);
+        HandleDatagram(ReceiverOf(f.p), r.data(), r.size(), ip);
     }
     if (f.p.lists.monitorList.GetItemCount() != 256)
         state.SkipWithError("lists changed");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/SetPacket.h"
 #include "config/SetRequest.h"

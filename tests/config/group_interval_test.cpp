@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "config/GroupInterval.h"
 #include "storage/SettingsFile.h"
 #include "support/TestProgram.h"

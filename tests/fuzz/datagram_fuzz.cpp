@@ -120,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool full = size > 0 && data[size - 1] == 0xF0;
     Fixture f(full);
     const uint32_t sender = Ip(10, 0, 0, static_cast<uint8_t>(size % 5));
-    HandleDatagram(f.p, data, size, sender);
-    HandleDatagram(f.p, data, size, sender);  // the same reply again finds its entry
+    HandleDatagram(ReceiverOf(f.p), data, size, sender);
+    HandleDatagram(ReceiverOf(f.p), data, size, sender);  // the same reply again finds its entry
     if (f.p.lists.discoveryList.GetItemCount() > 256 || f.p.lists.monitorList.GetItemCount() > 256)
         __builtin_trap();
     for (const auto& r : f.p.lists.discovery)

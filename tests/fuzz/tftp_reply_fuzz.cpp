@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/UpgradeContextOf.h"
+#include "app/ProgramContexts.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeSession.h"
 

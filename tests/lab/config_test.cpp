@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigContexts.h"
 #include "app/PollLoop.h"
+#include "app/ProgramContexts.h"
+#include "app/SocketEvents.h"
 #include "base/WireConstants.h"
 #include "config/ConfigurationSet.h"
 #include "config/DhcpRefresh.h"
@@ -100,7 +101,7 @@ struct LabProgram {
             if (n < 0)
                 return;
             senders.push_back(from);
-            HandleDatagram(program, buffer, static_cast<size_t>(n), from);
+            HandleDatagram(ReceiverOf(program), buffer, static_cast<size_t>(n), from);
         });
         monitor.Start();
     }
@@ -158,7 +159,8 @@ class ConfigLab : public ::testing::TestWithParam<ListKind> {
 
     // Discover, and wait (bounded) until both switches are listed.
     void DiscoverBoth() {
-        ASSERT_EQ(Discover(P()), 0);
+        Program& p = P();
+        ASSERT_EQ(Discover(p.lists, p.net, p.settings, p.ui), 0);
         app_->loop.RunUntil(
             [&] {
                 return Listed(kTargetMac) &&

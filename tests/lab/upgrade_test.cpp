@@ -12,7 +12,8 @@
 #include <thread>
 
 #include "app/PollLoop.h"
-#include "app/UpgradeContextOf.h"
+#include "app/ProgramContexts.h"
+#include "app/SocketEvents.h"
 #include "base/Bytes.h"
 #include "base/WireConstants.h"
 #include "lab/support/Lab.h"
@@ -106,7 +107,7 @@ class Rig {
             uint16_t port = 0;
             const int n = table_->ReceiveFromEvent(id, buffer, sizeof buffer, from, port);
             if (n >= 0)
-                HandleDatagram(*program_, buffer, static_cast<size_t>(n), from);
+                HandleDatagram(ReceiverOf(*program_), buffer, static_cast<size_t>(n), from);
         });
         monitor_ = std::make_unique<InterfaceMonitor>(loop_, source_, *table_);
         monitor_->Start();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ class HandleDatagramTest : public ::testing::Test {
     Reply R(uint16_t command = 2, uint8_t macLast = 1) { return Reply(kId, Mac(macLast), command); }
     void Deliver(const Reply& r, uint32_t sender = kSender) { test::Deliver(p, r, sender); }
     void DeliverBytes(const std::vector<uint8_t>& b) {
-        HandleDatagram(p, b.data(), b.size(), kSender);
+        HandleDatagram(ReceiverOf(p), b.data(), b.size(), kSender);
     }
     int Rows() const {
         return p.lists.discoveryList.GetItemCount() + p.lists.monitorList.GetItemCount();
@@ -61,7 +62,7 @@ TEST_F(HandleDatagramTest, DropsDatagramsThatFailTheHeaderChecks) {
     const auto full = R().Bytes();
     for (size_t n : {size_t{0}, size_t{1}, size_t{16}, size_t{19}})
         DeliverBytes(std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(n)));
-    HandleDatagram(p, nullptr, 0, kSender);
+    HandleDatagram(ReceiverOf(p), nullptr, 0, kSender);
     EXPECT_EQ(Rows(), 0);
     // Cut only in the reserved bytes, it still passes.
     DeliverBytes(std::vector<uint8_t>(full.begin(), full.begin() + 39));
@@ -240,6 +241,100 @@ TEST_F(HandleDatagramTest, OnlyTheFirst1500BytesAreRead) {
     Deliver(r);
     ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
     EXPECT_EQ(TextOf(p.lists.discovery[0].system_name), "");
+}
+
+DatagramOutcome Outcome(DatagramKind kind, std::optional<ListKind> mergedInto = std::nullopt,
+                        uint8_t resultCode = 0, std::string errorText = "",
+                        bool upgradeConfirmed = false) {
+    DatagramOutcome outcome;
+    outcome.kind = kind;
+    outcome.mergedInto = mergedInto;
+    outcome.resultCode = resultCode;
+    outcome.errorText = std::move(errorText);
+    outcome.upgradeConfirmed = upgradeConfirmed;
+    return outcome;
+}
+
+TEST(HandleDatagramOutcome, EachStepOfTheReceiverGivesItsOutcome) {
+    struct Case {
+        const char* name;
+        std::function<void(Program&, Reply&)> arrange;
+        DatagramOutcome expected;
+    };
+    const std::vector<Case> cases = {
+        {"foreign header_id", [](Program&, Reply& r) { r.header.header_id = kId + 1; },
+         Outcome(DatagramKind::Dropped)},
+        {"minor 0", [](Program&, Reply& r) { r.header.minor = 0; }, Outcome(DatagramKind::Dropped)},
+        {"acknowledgement of another sequence",
+         [](Program& p, Reply& r) {
+             SetText(p.pending.mac_text, "001c2d3e0001");
+             r.header.command = 4;
+             r.header.sequence = p.sequence + 1;
+         },
+         Outcome(DatagramKind::Dropped)},
+        {"new switch", [](Program&, Reply&) {}, Outcome(DatagramKind::Merged, ListKind::Discovery)},
+        {"monitored switch",
+         [](Program& p, Reply&) { test::AddMonitored(p, test::MakeDevice(1, kSender)); },
+         Outcome(DatagramKind::Merged, ListKind::Monitor)},
+        {"acknowledgement of the pending set",
+         [](Program& p, Reply& r) {
+             SetText(p.pending.mac_text, "001c2d3e0001");
+             r.header.command = 4;
+             r.header.sequence = p.sequence;
+         },
+         Outcome(DatagramKind::SetConfirmed, ListKind::Discovery)},
+        {"acknowledgement of another switch's set",
+         [](Program& p, Reply& r) {
+             SetText(p.pending.mac_text, "001c2d3e0009");
+             p.pending.address = Ip(10, 0, 0, 9);
+             r.header.command = 4;
+             r.header.sequence = p.sequence;
+         },
+         Outcome(DatagramKind::Merged, ListKind::Discovery)},
+        {"wrong password", [](Program&, Reply& r) { r.header.result = 2; },
+         Outcome(DatagramKind::DeviceError, std::nullopt, 2, "Password incorrect.")},
+        {"device text",
+         [](Program&, Reply& r) {
+             r.header.result = 255;
+             r.Text(FieldType::DeviceText, "busy");
+         },
+         Outcome(DatagramKind::DeviceError, ListKind::Discovery, 255, "Device return : busy")},
+        {"command that is never merged", [](Program&, Reply& r) { r.header.command = 9; },
+         Outcome(DatagramKind::NotMerged)},
+        {"trigger acknowledged by the upgrade target",
+         [](Program& p, Reply& r) {
+             SetText(p.upgrade.targetMac, "001c2d3e0001");
+             r.header.command = 11;
+             r.header.sequence = p.sequence;
+         },
+         Outcome(DatagramKind::TriggerAcknowledged)},
+        {"upgrade target back",
+         [](Program& p, Reply&) { SetText(p.upgrade.targetMac, "001c2d3e0001"); },
+         Outcome(DatagramKind::Merged, ListKind::Discovery, 0, "", true)},
+        {"discovery table full",
+         [](Program& p, Reply&) {
+             for (int i = 0; i < 256; ++i)
+                 test::AddDiscovered(p, test::MakeDevice(static_cast<uint8_t>(i),
+                                                         Ip(10, 0, 1, static_cast<uint8_t>(i)), 1));
+         },
+         Outcome(DatagramKind::TableFull)},
+    };
+    for (const auto& c : cases) {
+        test::TestProgram t;
+        Program& p = t.program;
+        test::MakeColumns(p);
+        Reply r(kId, Mac(1), 2);
+        c.arrange(p, r);
+        const auto bytes = r.Bytes();
+        const DatagramOutcome outcome =
+            HandleDatagram(ReceiverOf(p), bytes.data(), bytes.size(), kSender);
+        EXPECT_EQ(outcome.kind, c.expected.kind) << c.name;
+        EXPECT_EQ(outcome.mergedInto, c.expected.mergedInto) << c.name;
+        EXPECT_EQ(outcome.resultCode, c.expected.resultCode) << c.name;
+        EXPECT_EQ(outcome.errorText, c.expected.errorText) << c.name;
+        EXPECT_EQ(outcome.upgradeConfirmed, c.expected.upgradeConfirmed) << c.name;
+        EXPECT_EQ(outcome.PasswordRejected(), c.expected.resultCode == 2) << c.name;
+    }
 }
 
 // A Ui whose message box lets another datagram in, as a modal loop would.

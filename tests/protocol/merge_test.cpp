@@ -222,7 +222,7 @@ TEST_F(MergeTest, DiscoverStepsThePollCountersClearsTheListAndSendsTwice) {
     Deliver(Reply(kId, Mac(5)), Ip(10, 0, 0, 5));
     ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 1);
 
-    EXPECT_EQ(Discover(p), 0);
+    EXPECT_EQ(Discover(p.lists, p.net, p.settings, p.ui), 0);
     EXPECT_EQ(p.lists.monitor[0].missed_polls, 0);
     EXPECT_EQ(p.lists.monitor[1].missed_polls, 2);
     EXPECT_EQ(p.lists.monitor[0].answered + p.lists.monitor[1].answered, 0);
@@ -244,14 +244,14 @@ TEST_F(MergeTest, DiscoverStepsThePollCountersClearsTheListAndSendsTwice) {
 TEST_F(MergeTest, DiscoverReportsFailedSends) {
     t.net.failKinds = {test::SendKind::Broadcast};
     t.net.failErrno = 101;
-    EXPECT_EQ(Discover(p), -1);
+    EXPECT_EQ(Discover(p.lists, p.net, p.settings, p.ui), -1);
     EXPECT_TRUE(t.net.sent.empty()) << "no multicast after a failed broadcast";
     EXPECT_EQ(t.ui.messages.back(), (test::Message{"Discovery sento fail , ErrorCode = 101",
                                                    "Error", Icon::Error, Owner::MainWindow}));
 
     t.net.failKinds = {test::SendKind::Multicast};
     t.net.failErrno = 13;
-    EXPECT_EQ(Discover(p), -1);
+    EXPECT_EQ(Discover(p.lists, p.net, p.settings, p.ui), -1);
     EXPECT_EQ(t.net.sent.size(), 1u);
     EXPECT_EQ(t.ui.messages.back().text, "Discovery sento fail when multicast, ErrorCode = 13");
 }

@@ -2,6 +2,8 @@
 // Devices in the two lists, ready for a test: columns made, entries drawn as rows.
 #include <cstdio>
 
+#include "app/ProgramContexts.h"
+#include "app/SocketEvents.h"
 #include "config/Validation.h"
 #include "inventory/RowBuilders.h"
 #include "protocol/HandleDatagram.h"
@@ -49,7 +51,7 @@ inline int AddDiscovered(Program& p, DeviceRecord r) {
 
 inline void Deliver(Program& p, const Reply& reply, uint32_t sender) {
     const auto bytes = reply.Bytes();
-    HandleDatagram(p, bytes.data(), bytes.size(), sender);
+    HandleDatagram(ReceiverOf(p), bytes.data(), bytes.size(), sender);
 }
 
 }  // namespace pm::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UpgradeContextOf.h"
+#include "app/ProgramContexts.h"
 #include "config/Validation.h"
 #include "support/TestProgram.h"
 #include "upgrade/UpgradeCommand.h"

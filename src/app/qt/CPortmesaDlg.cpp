@@ -15,8 +15,8 @@
 #include "app/DeviceWeb.h"
 #include "app/MainWindowStartup.h"
 #include "app/MonitorPolling.h"
+#include "app/ProgramContexts.h"
 #include "app/SocketEvents.h"
-#include "app/UpgradeContextOf.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -127,7 +127,9 @@ void CPortmesaDlg::BuildControls() {
     auto connectButton = [this](int id, auto fn) {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
-    connectButton(ids::kDiscover, [this] { Discover(program_); });
+    connectButton(ids::kDiscover, [this] {
+        Discover(program_.lists, program_.net, program_.settings, program_.ui);
+    });
     connectButton(ids::kAddToMonitor,
                   [this] { AddSelectedToMonitor(program_.lists, program_.settings, program_.ui); });
     connectButton(ids::kAddItem, [this] {

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/DialogButtons.h"

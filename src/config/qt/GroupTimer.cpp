@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ConfigContexts.h"
+#include "app/ProgramContexts.h"
 #include "config/ConfigurationSet.h"
 #include "config/GroupInterval.h"
 #include "controls/qt/DialogButtons.h"

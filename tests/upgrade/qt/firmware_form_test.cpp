@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/UpgradeContextOf.h"
+#include "app/ProgramContexts.h"
 #include "base/WireConstants.h"
 #include "controls/qt/CMyEdit.h"
 #include "support/TestProgram.h"
