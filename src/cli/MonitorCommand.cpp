@@ -28,11 +28,12 @@ void Report(const Program& p, bool json) {
         tick["switches"] = nlohmann::json::array();
         for (int i = 0; i < n; ++i) {
             const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
-            tick["switches"].push_back({{"ip", std::string(TextOf(r.ip_text))},
-                                        {"mac", std::string(TextOf(r.mac_text))},
-                                        {"system_name", std::string(TextOf(r.system_name))},
-                                        {"state", r.status_mark == 1 ? "not alive" : "alive"},
-                                        {"missed_polls", r.missed_polls}});
+            tick["switches"].push_back(
+                {{"ip", std::string(TextOf(r.ip_text))},
+                 {"mac", std::string(TextOf(r.mac_text))},
+                 {"system_name", std::string(TextOf(r.system_name))},
+                 {"state", r.status_mark == kStatusNotAlive ? "not alive" : "alive"},
+                 {"missed_polls", r.missed_polls}});
         }
         std::printf("%s\n", tick.dump().c_str());
     } else {
@@ -41,7 +42,7 @@ void Report(const Program& p, bool json) {
             const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
             std::printf("  %-15s  %-12s  %-9s  %s\n", std::string(TextOf(r.ip_text)).c_str(),
                         std::string(TextOf(r.mac_text)).c_str(),
-                        r.status_mark == 1 ? "not alive" : "alive",
+                        r.status_mark == kStatusNotAlive ? "not alive" : "alive",
                         std::string(TextOf(r.system_name)).c_str());
         }
     }

@@ -14,8 +14,8 @@ bool ApplyAddByAddress(Ui& ui, uint32_t address, DeviceRecord& entry) {
     entry.id_stamp = kAddedByAddressStamp;
     SetText(entry.ip_text, AddressToText(address));
     entry.ip = address;
-    entry.row_flag = 0;
-    entry.status_mark = -1;
+    entry.row_flag = kRowNew;
+    entry.status_mark = kStatusAlive;
     return true;
 }
 

@@ -8,9 +8,8 @@
 namespace pm {
 namespace {
 
-constexpr uint16_t kModeNotReported = 3;
-
-void MarkAnswered(const Settings& settings, DeviceRecord& s, int32_t statusMark, int32_t rowFlag) {
+void MarkAnswered(const Settings& settings, DeviceRecord& s, StatusMark statusMark,
+                  RowFlag rowFlag) {
     s.id_stamp = settings.header_id;
     s.status_mark = statusMark;
     s.answered = 1;
@@ -23,7 +22,8 @@ void MarkAnswered(const Settings& settings, DeviceRecord& s, int32_t statusMark,
 void CopyInto(DeviceRecord& entry, const DeviceRecord& s, MergeForm form, bool existing) {
     const uint16_t knownMode = entry.ip_mode;
     entry = s;
-    if (form == MergeForm::Success && existing && s.ip_mode == kModeNotReported && s.revision >= 2)
+    if (form == MergeForm::Success && existing && s.ip_mode == kIpModeNotReported &&
+        s.revision >= 2)
         entry.ip_mode = knownMode;
 }
 
@@ -59,14 +59,15 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
 
     MergeResult merged;
     if (const Lookup m = FindMonitorByAddress(lists, TextOf(s.ip_text)); m.found) {
-        MarkAnswered(settings, s, -1, 1);
+        MarkAnswered(settings, s, kStatusAlive, kRowAnswered);
         CopyInto(lists.monitor[static_cast<size_t>(m.index)], s, form, true);
         DrawMonitorRow(lists, settings, m.index);
         merged.table = ListKind::Monitor;
     } else if (const Lookup mm = FindMonitorByMac(lists, TextOf(s.mac_text)); mm.found) {
         // A monitored switch that moved to a new address keeps its not-alive mark.
-        const bool notAlive = lists.monitor[static_cast<size_t>(mm.index)].status_mark == 1;
-        MarkAnswered(settings, s, notAlive ? 1 : -1, 1);
+        const bool notAlive =
+            lists.monitor[static_cast<size_t>(mm.index)].status_mark == kStatusNotAlive;
+        MarkAnswered(settings, s, notAlive ? kStatusNotAlive : kStatusAlive, kRowAnswered);
         CopyInto(lists.monitor[static_cast<size_t>(mm.index)], s, form, true);
         DrawMonitorRow(lists, settings, mm.index);
         merged.table = ListKind::Monitor;
@@ -76,7 +77,7 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
             notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
             return merged;
         }
-        MarkAnswered(settings, s, -1, d.found ? 1 : 0);
+        MarkAnswered(settings, s, kStatusAlive, d.found ? kRowAnswered : kRowNew);
         CopyInto(lists.discovery[static_cast<size_t>(d.index)], s, form, d.found);
         DrawDiscoveryRow(lists, settings, d.index);
         merged.table = ListKind::Discovery;
@@ -97,7 +98,7 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
 MergeResult MergeVersionOnly(DeviceLists& lists, const Settings& settings, DeviceRecord& s,
                              NoticeList& notices) {
     if (const Lookup m = FindMonitorByAddress(lists, TextOf(s.ip_text)); m.found) {
-        MarkAnswered(settings, s, -1, 1);
+        MarkAnswered(settings, s, kStatusAlive, kRowAnswered);
         lists.monitor[static_cast<size_t>(m.index)] = s;
         DrawMonitorRow(lists, settings, m.index);
         return {ListKind::Monitor, false};
@@ -107,7 +108,7 @@ MergeResult MergeVersionOnly(DeviceLists& lists, const Settings& settings, Devic
         notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
         return {};
     }
-    MarkAnswered(settings, s, -1, d.found ? 1 : 0);
+    MarkAnswered(settings, s, kStatusAlive, d.found ? kRowAnswered : kRowNew);
     lists.discovery[static_cast<size_t>(d.index)] = s;
     DrawDiscoveryRow(lists, settings, d.index);
     return {ListKind::Discovery, false};

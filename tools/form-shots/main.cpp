@@ -77,7 +77,7 @@ DeviceRecord SampleSwitch() {
     d.major = 2;
     d.minor = 1;
     d.revision = 3;
-    d.status_mark = -1;
+    d.status_mark = kStatusAlive;
     return d;
 }
 
