@@ -282,20 +282,28 @@ TEST_F(StartUp, UnreadableSettingsAreReportedAndStartUpGoesOn) {
 namespace pm {
 namespace {
 
+// A discovery reply of header only, from a switch of the given revision and MAC.
+std::vector<uint8_t> BareDiscoverReply(uint32_t headerId, uint16_t revision,
+                                       std::array<uint8_t, 6> mac) {
+    ProtocolHeader h;
+    h.major = 2;
+    h.minor = 1;
+    h.revision = revision;
+    h.command = static_cast<uint16_t>(Command::DiscoverReply);
+    h.header_id = headerId;
+    h.device_mac = mac;
+    std::vector<uint8_t> reply(kHeaderSize);
+    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+    return reply;
+}
+
 TEST(SocketEvents, DeviceEventsAreReadAndMergedTftpEventsAreNot) {
     test::TestProgram t;
     Program& p = t.program;
     CreateDiscoveryColumns(p.lists, p.settings);
     CreateMonitorColumns(p.lists, p.settings);
-    ProtocolHeader h;
-    h.major = 2;
-    h.minor = 1;
-    h.revision = 3;
-    h.command = static_cast<uint16_t>(Command::DiscoverReply);
-    h.header_id = p.settings.header_id;
-    h.device_mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
-    std::vector<uint8_t> reply(kHeaderSize);
-    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+    const std::vector<uint8_t> reply =
+        BareDiscoverReply(p.settings.header_id, 3, {0x00, 0x11, 0x22, 0x33, 0x44, 0x55});
     t.net.inboxFrom = test::HostAddress("10.1.0.77");
 
     for (int id : {33276, 33272, 33369, 33368}) {  // TFTP, and outside the identifiers
@@ -322,13 +330,7 @@ TEST(SocketEvents, TheReceiversOutcomeIsPassedUp) {
     Program& p = t.program;
     CreateDiscoveryColumns(p.lists, p.settings);
     CreateMonitorColumns(p.lists, p.settings);
-    ProtocolHeader h;
-    h.major = 2;
-    h.minor = 1;
-    h.command = static_cast<uint16_t>(Command::DiscoverReply);
-    h.header_id = p.settings.header_id;
-    std::vector<uint8_t> reply(kHeaderSize);
-    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
+    const std::vector<uint8_t> reply = BareDiscoverReply(p.settings.header_id, 0, {});
 
     t.net.inbox.push_back(reply);
     EXPECT_FALSE(OnDeviceSocketEvent(p, 33276).has_value()) << "TFTP";
@@ -341,9 +343,7 @@ TEST(SocketEvents, TheReceiversOutcomeIsPassedUp) {
     EXPECT_EQ(merged->kind, DatagramKind::Merged);
     EXPECT_EQ(merged->mergedInto, ListKind::Discovery);
 
-    h.header_id += 1;
-    h.Encode(std::span<uint8_t, kHeaderSize>(reply.data(), kHeaderSize));
-    t.net.inbox.push_back(reply);
+    t.net.inbox.push_back(BareDiscoverReply(p.settings.header_id + 1, 0, {}));
     const auto dropped = OnDeviceSocketEvent(p, 33273);
     ASSERT_TRUE(dropped.has_value());
     EXPECT_EQ(dropped->kind, DatagramKind::Dropped);
