@@ -10,11 +10,8 @@ std::vector<std::string> MonitorListBaseline::Keys(const DeviceLists& lists) {
         std::min(static_cast<size_t>(lists.monitorList.GetItemCount(kStateAny)), kTableSize);
     std::vector<std::string> keys;
     keys.reserve(n);
-    for (size_t k = 0; k < n; ++k) {
-        const DeviceRecord& entry = lists.monitor[k];
-        keys.push_back(std::string(TextOf(entry.mac_text)) + ' ' +
-                       std::string(TextOf(entry.ip_text)));
-    }
+    for (size_t k = 0; k < n; ++k)
+        keys.emplace_back(TextOf(lists.monitor[k].ip_text));
     return keys;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Whether the monitor list differs from the one last saved or loaded, so that quitting can
-// offer to save it. A list differs when the entries that a save would write name other
-// switches or addresses, or stand in another order; what polls and replies refresh in an
-// entry (counters, status mark, names) is not a change.
+// offer to save it. The list is its addresses, as polling and the next start use them: it
+// differs when the entries a save would write hold other addresses or stand in another
+// order. What polls and replies refresh in an entry (counters, status mark, names, the MAC
+// that the first reply fills in for an entry added by address) is not a change.
 #include <string>
 #include <vector>
 

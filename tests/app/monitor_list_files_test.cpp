@@ -48,6 +48,7 @@ TEST_F(MonitorListFiles, OnlyWhatASaveWouldWriteDifferentlyCounts) {
     first.missed_polls = 3;
     first.answered = 0;
     SetText(first.system_name, "renamed");
+    SetText(first.mac_text, "0011223344ff");
     first.row_flag = kRowAnswered;
     DrawMonitorRow(p.lists, p.settings, 0);
     EXPECT_FALSE(Changed());
