@@ -101,10 +101,9 @@ void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string&
     SaveMonitorList(lists, ui, MonitorFilePath(configFolder));
 }
 
-void SaveMonitorListAs(const DeviceLists& lists, Ui& ui) {
+bool SaveMonitorListAs(const DeviceLists& lists, Ui& ui) {
     const auto path = ui.ChooseSaveFile(kSaveAsProposal, MonitorFileFilters());
-    if (path)
-        SaveMonitorList(lists, ui, *path);
+    return path && SaveMonitorList(lists, ui, *path) == 0;
 }
 
 void RestoreMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui,

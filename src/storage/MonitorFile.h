@@ -40,9 +40,9 @@ std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists);
 // intact; a failure is reported with kMonitorSaveFail. Returns 0 or -1.
 int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path);
 // "Monitor save" (to the cfg folder's monitor.cfg) and "Monitor save as" (nothing happens
-// when the dialog is cancelled).
+// when the dialog is cancelled; true when the list was written).
 void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string& configFolder);
-void SaveMonitorListAs(const DeviceLists& lists, Ui& ui);
+bool SaveMonitorListAs(const DeviceLists& lists, Ui& ui);
 
 // Start-up: reads the cfg folder's monitor.cfg into an empty monitor table and draws its
 // rows with the settings. Missing file: empty list, no message. Bad size: "Config File

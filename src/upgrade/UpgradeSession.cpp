@@ -12,7 +12,10 @@ namespace pm {
 UpgradeSession::UpgradeSession(const UpgradeContext& context, UpgradeView view)
     : context_(context),
       view_(std::move(view)),
-      transfer_(context, TransferEvents{[this](const std::string& text) { SetStatus(text); },
+      transfer_(context, TransferEvents{[this](const std::string& text) {
+                                            SetStatus(text);
+                                            ReportProgress();
+                                        },
                                         [this] {
                                             Confirm();
                                             SyncBusy();
@@ -68,6 +71,17 @@ void UpgradeSession::SetStatus(const std::string& text) {
     if (view_.status)
         view_.status(text);
     SyncBusy();
+}
+
+void UpgradeSession::ReportProgress() {
+    // A failed transfer has cleared its count: the last progress shown stays. A resent block
+    // adds nothing.
+    const TransferState& state = transfer_.State();
+    if (state.bytesSent == 0 || state.fileSize == 0 || state.bytesSent == shownBytes_)
+        return;
+    shownBytes_ = state.bytesSent;
+    if (view_.progress)
+        view_.progress(state.bytesSent, state.fileSize);
 }
 
 void UpgradeSession::SyncBusy() {
@@ -147,6 +161,7 @@ void UpgradeSession::Start(std::string_view path, std::string_view password) {
     triggering_ = true;
     tries_ = 0;
     statusBeforeStart_ = status_;
+    shownBytes_ = 0;
     SetStatus("Wait....");
     SyncBusy();
     context_.loop.StartOnce(TriggerTimer(), kTriggerFirstWaitMs, [this] {

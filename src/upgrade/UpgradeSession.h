@@ -27,6 +27,8 @@ struct UpgradeView {
     std::function<void(const std::string&)> status;  // the "Upgrade State" text
     std::function<void()> close;                     // close the form
     std::function<void(bool busy)> busy;             // Start can't be pressed while busy
+    // Bytes of the image sent so far (first copies) out of its size, as blocks go out.
+    std::function<void(uint32_t sent, uint32_t total)> progress = nullptr;
 };
 
 inline const std::vector<FileFilter>& FirmwareFileFilters() {
@@ -73,6 +75,7 @@ class UpgradeSession {
 
   private:
     void SetStatus(const std::string& text);
+    void ReportProgress();
     void AttachTftp();
     void SendTry();
     void AfterTries();
@@ -91,6 +94,7 @@ class UpgradeSession {
     int tries_ = 0;
     bool triggering_ = false;
     bool shownBusy_ = false;
+    uint32_t shownBytes_ = 0;  // the progress last reported
     std::string status_;
     std::string statusBeforeStart_;
     UpgradeOutcome outcome_ = UpgradeOutcome::None;

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +91,9 @@ TEST(GuiMainWindowLab, DiscoverMonitorSilenceComeBackAndRestart) {
     char name[] = "gui_main_window_lab";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
+    // The window's own preferences stay out of the user's folders.
+    QTemporaryDir preferences;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
 
     lab::Lab lab;
     std::vector<std::string> names;

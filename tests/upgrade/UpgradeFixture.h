@@ -47,7 +47,10 @@ class UpgradeFixture : public ::testing::Test {
     void MakeSession() {
         session = std::make_unique<UpgradeSession>(
             context, UpgradeView{[this](const std::string& s) { statuses.push_back(s); },
-                                 [this] { ++closes; }, [this](bool b) { busy = b; }});
+                                 [this] { ++closes; }, [this](bool b) { busy = b; },
+                                 [this](uint32_t sent, uint32_t total) {
+                                     progress.emplace_back(sent, total);
+                                 }});
         session->Open();
     }
 
@@ -95,6 +98,7 @@ class UpgradeFixture : public ::testing::Test {
     UpgradeContext context = UpgradeContextOf(p);
     std::unique_ptr<UpgradeSession> session;
     std::vector<std::string> statuses;
+    std::vector<std::pair<uint32_t, uint32_t>> progress;  // bytes sent, image size
     int closes = 0;
     bool busy = false;
 };

@@ -163,6 +163,27 @@ TEST_F(Transfer, StatusesFollowTheImageSize) {
     }
 }
 
+TEST_F(Transfer, ProgressCountsFirstCopiesAndStaysWhereAFailedTransferStopped) {
+    using Progress = std::vector<std::pair<uint32_t, uint32_t>>;
+    StartTransfer(2000);
+    Ack(0);
+    Ack(1);
+    t.loop.Advance(3000);  // block 2 again: no new progress
+    ASSERT_EQ(Tftp(3).size(), 3u);
+    Ack(2);
+    Ack(3);
+    EXPECT_EQ(progress, (Progress{{1024, 2000}, {1536, 2000}, {2000, 2000}}));
+
+    session.reset();
+    progress.clear();
+    StartTransfer(2000);
+    Ack(0);
+    Ack(1);
+    t.loop.Advance(40000);  // block 2 given up after ten resends
+    ASSERT_EQ(statuses.back(), "Firmware upgrade failed, translate 1024/2000 bytes");
+    EXPECT_EQ(progress, (Progress{{1024, 2000}}));
+}
+
 TEST_F(Transfer, LastAcknowledgementPausesFiveSecondsThenClosesAndSearches) {
     StartTransfer(1500);
     for (uint16_t block = 0; block <= 3; ++block)

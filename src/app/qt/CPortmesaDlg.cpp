@@ -3,11 +3,16 @@
 #include <QActionGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/CommandIds.h"
@@ -17,6 +22,7 @@
 #include "app/MonitorPolling.h"
 #include "app/ProgramContexts.h"
 #include "app/SocketEvents.h"
+#include "app/qt/WindowPreferences.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -25,6 +31,7 @@
 #include "controls/qt/CAboutDlg.h"
 #include "controls/qt/CReportView.h"
 #include "controls/qt/DrawnImages.h"
+#include "controls/qt/TabOrder.h"
 #include "inventory/MonitorCommands.h"
 #include "inventory/SortList.h"
 #include "protocol/Discover.h"
@@ -35,7 +42,17 @@
 namespace pm {
 namespace {
 
-constexpr int kButtonWidth = 110;  // 72 dialog units
+// However small the window gets, each list keeps its header, a few rows and its scroll bar.
+constexpr int kListRowsAtLeast = 3;
+
+int ListMinimumHeight(const CReportView& view) {
+    return view.horizontalHeader()->sizeHint().height() +
+           kListRowsAtLeast * view.verticalHeader()->defaultSectionSize() +
+           view.horizontalScrollBar()->sizeHint().height() + 2 * view.frameWidth();
+}
+
+const char* const kLoaderNote =
+    "Shown in red: the switch answers from its loader and needs a firmware upgrade";
 
 }  // namespace
 
@@ -45,9 +62,11 @@ CPortmesaDlg::CPortmesaDlg(Program& program, MainWindowHooks hooks, QWidget* par
     setWindowTitle("PARVEX Management Utility");
     setWindowIcon(AppIcon());
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
-    setFont(QFont("Arial", font().pointSize()));
     BuildControls();
     BuildMenus();
+    SetTabOrder();
+    discoveryBusy_ = std::make_unique<DiscoveryBusy>(
+        program_.loop, [this](bool busy) { discoveryProgress_->setVisible(busy); });
     resize(702, 570);
 }
 
@@ -63,7 +82,6 @@ QPushButton* CPortmesaDlg::AddButton(int id, const char* caption) {
     // Enter never clicks a button by itself: the keyboard only moves the focus.
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setFixedWidth(kButtonWidth);
     buttons_[id] = button;
     return button;
 }
@@ -73,18 +91,33 @@ void CPortmesaDlg::BuildControls() {
     discoveryView_->setObjectName("ctl_1000");
     monitorView_ = new CReportView(program_.lists.monitorList, true, this);
     monitorView_->setObjectName("ctl_1003");
+    for (CReportView* view : {discoveryView_, monitorView_})
+        view->reportModel()->SetColorNote(kPureRed, kLoaderNote);
+
+    // No end of a discovery is known: the bar only shows that replies are awaited. Its room
+    // is kept while it is hidden, so nothing moves when it shows.
+    discoveryProgress_ = new QProgressBar(this);
+    discoveryProgress_->setObjectName("discoveryBusy");
+    discoveryProgress_->setRange(0, 0);
+    discoveryProgress_->setTextVisible(false);
+    discoveryProgress_->setToolTip("Waiting for the switches' replies");
+    QSizePolicy keepRoom = discoveryProgress_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    discoveryProgress_->setSizePolicy(keepRoom);
+    discoveryProgress_->hide();
 
     auto* discoveryBox = new QGroupBox("Discovery List", this);
     auto* discoveryLayout = new QVBoxLayout(discoveryBox);
     discoveryLayout->addWidget(discoveryView_, 1);
     auto* discoverRow = new QHBoxLayout;
+    discoverRow->addWidget(discoveryProgress_);
     discoverRow->addStretch();
-    discoverRow->addWidget(AddButton(ids::kDiscover, "Discover"));
+    discoverRow->addWidget(AddButton(ids::kDiscover, "&Discover"));
     discoveryLayout->addLayout(discoverRow);
 
     auto* moveRow = new QHBoxLayout;
     moveRow->addStretch();
-    moveRow->addWidget(AddButton(ids::kAddToMonitor, "Add to Monitor List"));
+    moveRow->addWidget(AddButton(ids::kAddToMonitor, "Add to &Monitor List"));
     auto* arrow = new QLabel(this);
     arrow->setPixmap(DownArrowImage());
     moveRow->addWidget(arrow);
@@ -95,40 +128,53 @@ void CPortmesaDlg::BuildControls() {
     monitorLayout->addWidget(monitorView_, 1);
     auto* itemRow = new QHBoxLayout;
     itemRow->addStretch();
-    itemRow->addWidget(AddButton(ids::kAddItem, "Add item"));
+    itemRow->addWidget(AddButton(ids::kAddItem, "Add &item"));
     itemRow->addSpacing(12);
-    itemRow->addWidget(AddButton(ids::kDeleteItem, "Delete item"));
+    itemRow->addWidget(AddButton(ids::kDeleteItem, "D&elete item"));
     monitorLayout->addLayout(itemRow);
 
     auto* settingBox = new QGroupBox("Device Setting", this);
     auto* settingRow = new QHBoxLayout(settingBox);
-    settingRow->addWidget(AddButton(ids::kConfigureSettings, "Configure settings"));
+    settingRow->addWidget(AddButton(ids::kConfigureSettings, "&Configure settings"));
     settingRow->addStretch();
-    settingRow->addWidget(AddButton(ids::kChangePassword, "Change password"));
+    settingRow->addWidget(AddButton(ids::kChangePassword, "Change &password"));
     settingRow->addStretch();
-    settingRow->addWidget(AddButton(ids::kUpgradeFirmware, "Upgrade firmware"));
+    settingRow->addWidget(AddButton(ids::kUpgradeFirmware, "&Upgrade firmware"));
     settingRow->addStretch();
-    settingRow->addWidget(AddButton(ids::kAccessWeb, "Access web"));
+    settingRow->addWidget(AddButton(ids::kAccessWeb, "Access &web"));
     settingRow->addStretch();
-    settingRow->addWidget(AddButton(ids::kDhcpRefresh, "DHCP Refresh"));
+    settingRow->addWidget(AddButton(ids::kDhcpRefresh, "DHCP &Refresh"));
 
     auto* exitRow = new QHBoxLayout;
     exitRow->addStretch();
-    exitRow->addWidget(AddButton(ids::kExit, "Exit"));
+    exitRow->addWidget(AddButton(ids::kExit, "E&xit"));
 
+    // The two lists take what the window grows by; everything else keeps its size.
     auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(18, 6, 18, 10);
     main->addWidget(discoveryBox, 128);
     main->addLayout(moveRow);
     main->addWidget(monitorBox, 132);
     main->addWidget(settingBox);
     main->addLayout(exitRow);
+    statusSlot_ = new QHBoxLayout;
+    main->addLayout(statusSlot_);
+
+    // Keys for the buttons used most; the menus carry their own.
+    const std::pair<int, QKeySequence> keys[] = {{ids::kDiscover, QKeySequence(Qt::Key_F5)},
+                                                 {ids::kDeleteItem, QKeySequence(Qt::Key_Delete)}};
+    for (const auto& [id, key] : keys) {
+        QPushButton* button = buttons_.at(id);
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
 
     auto connectButton = [this](int id, auto fn) {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);
     };
     connectButton(ids::kDiscover, [this] {
-        Discover(program_.lists, program_.net, program_.settings, program_.ui);
+        discoveryBusy_->Started(
+            Discover(program_.lists, program_.net, program_.settings, program_.ui));
     });
     connectButton(ids::kAddToMonitor,
                   [this] { AddSelectedToMonitor(program_.lists, program_.settings, program_.ui); });
@@ -186,35 +232,44 @@ void CPortmesaDlg::BuildMenus() {
         return action;
     };
 
-    QMenu* file = menuBar_->addMenu("File");
-    add(file, ids::kMonitorSave, "Monitor save");
-    add(file, ids::kMonitorSaveAs, "Monitor save as");
-    add(file, ids::kMonitorLoad, "Monitor load");
+    QMenu* file = menuBar_->addMenu("&File");
+    add(file, ids::kMonitorSave, "Monitor &save")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(file, ids::kMonitorSaveAs, "Monitor save &as");
+    add(file, ids::kMonitorLoad, "Monitor &load")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     file->addSeparator();
-    add(file, ids::kMenuExit, "Exit");
+    add(file, ids::kMenuExit, "E&xit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* view = menuBar_->addMenu("View");
-    add(view, ids::kViewLog, "View log");
-    add(view, ids::kClearLog, "Clear log");
+    QMenu* view = menuBar_->addMenu("&View");
+    add(view, ids::kViewLog, "&View log");
+    add(view, ids::kClearLog, "&Clear log");
 
-    QMenu* option = menuBar_->addMenu("Option");
-    QMenu* refresh = option->addMenu("Refresh time");
+    QMenu* option = menuBar_->addMenu("&Option");
+    QMenu* refresh = option->addMenu("&Refresh time");
     auto* group = new QActionGroup(this);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    const std::pair<int, const char*> items[] = {{ids::kRefresh15s, "15 secs"},
-                                                 {ids::kRefresh30s, "30 secs"},
-                                                 {ids::kRefresh1min, "1 min"},
-                                                 {ids::kRefresh2min, "2 mins"},
-                                                 {ids::kRefresh5min, "5 mins"}};
+    const std::pair<int, const char*> items[] = {{ids::kRefresh15s, "&15 secs"},
+                                                 {ids::kRefresh30s, "&30 secs"},
+                                                 {ids::kRefresh1min, "1 &min"},
+                                                 {ids::kRefresh2min, "&2 mins"},
+                                                 {ids::kRefresh5min, "&5 mins"}};
     for (const auto& [id, caption] : items) {
         QAction* action = add(refresh, id, caption);
         action->setCheckable(true);
         group->addAction(action);
     }
-    add(option, ids::kGroupInterval, "Group Interval");
+    add(option, ids::kGroupInterval, "&Group Interval");
 
-    QMenu* help = menuBar_->addMenu("Help");
-    add(help, ids::kAbout, "About");
+    QMenu* help = menuBar_->addMenu("&Help");
+    add(help, ids::kAbout, "&About");
+}
+
+void CPortmesaDlg::SetTabOrder() {
+    // Control to control in reading order; inside a list the arrow keys move.
+    pm::SetTabOrder({discoveryView_, buttons_.at(ids::kDiscover), buttons_.at(ids::kAddToMonitor),
+                     monitorView_, buttons_.at(ids::kAddItem), buttons_.at(ids::kDeleteItem),
+                     buttons_.at(ids::kConfigureSettings), buttons_.at(ids::kChangePassword),
+                     buttons_.at(ids::kUpgradeFirmware), buttons_.at(ids::kAccessWeb),
+                     buttons_.at(ids::kDhcpRefresh), buttons_.at(ids::kExit)});
 }
 
 QAction* CPortmesaDlg::MenuAction(int id) const {
@@ -239,18 +294,24 @@ void CPortmesaDlg::Start() {
     buttons_.at(ids::kDhcpRefresh)->setEnabled(false);
     if (QAction* item = MenuAction(outcome.checkedRefreshItem))
         item->setChecked(true);
+    monitorSaved_.Mark(program_.lists);  // as restored from its file
+    for (CReportView* view : {discoveryView_, monitorView_})
+        view->setMinimumHeight(ListMinimumHeight(*view));
+    RestoreWindowPreferences(*this, *discoveryView_, *monitorView_);
 }
 
 void CPortmesaDlg::OnMenu(int id) {
     switch (id) {
         case ids::kMonitorSave:
-            SaveMonitorListDefault(program_.lists, program_.ui, program_.configFolder);
+            SaveMonitorListToFolder(program_.lists, program_.ui, program_.configFolder,
+                                    monitorSaved_);
             return;
         case ids::kMonitorSaveAs:
-            SaveMonitorListAs(program_.lists, program_.ui);
+            SaveMonitorListToChosenFile(program_.lists, program_.ui, monitorSaved_);
             return;
         case ids::kMonitorLoad:
-            LoadMonitorList(program_.lists, program_.settings, program_.ui);
+            LoadMonitorListFromChosenFile(program_.lists, program_.settings, program_.ui,
+                                          monitorSaved_);
             return;
         case ids::kMenuExit:
             reject();
@@ -291,9 +352,29 @@ void CPortmesaDlg::OnSocketEvent(int eventId) {
     OnDeviceSocketEvent(program_, eventId);
 }
 
+SaveAnswer CPortmesaDlg::AskToSaveMonitorList() {
+    QMessageBox box(QMessageBox::Warning, "Warning", QString::fromUtf8(kSaveMonitorListQuestion),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveAnswer::Save;
+        case QMessageBox::Discard:
+            return SaveAnswer::Discard;
+        default:
+            return SaveAnswer::Cancel;
+    }
+}
+
 void CPortmesaDlg::done(int result) {
     if (!closed_) {
+        // A monitor list changed since it was last saved or loaded is not thrown away unasked.
+        if (monitorSaved_.Changed(program_.lists) &&
+            !MayQuitAfter(AskToSaveMonitorList(), program_.lists, program_.ui,
+                          program_.configFolder, monitorSaved_))
+            return;
         closed_ = true;
+        SaveWindowPreferences(*this, *discoveryView_, *monitorView_);
         StopMainWindowTimers(program_);
         if (hooks_.closeTransport)
             hooks_.closeTransport();

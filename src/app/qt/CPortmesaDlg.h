@@ -3,12 +3,18 @@
 // and the routing of the user's actions to the core.
 #include <functional>
 #include <map>
+#include <memory>
 
+#include "app/DiscoveryBusy.h"
+#include "app/MonitorListFiles.h"
 #include "app/Program.h"
 #include "controls/qt/NoDefaultKeysDialog.h"
+#include "inventory/MonitorListBaseline.h"
 
 class QAction;
+class QBoxLayout;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
 
 namespace pm {
@@ -38,6 +44,10 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     CReportView* DiscoveryView() const { return discoveryView_; }
     CReportView* MonitorView() const { return monitorView_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    // Shown while a discovery collects its first replies.
+    QProgressBar* DiscoveryProgress() const { return discoveryProgress_; }
+    // The empty row along the bottom of the window, for a status line.
+    QBoxLayout* StatusSlot() const { return statusSlot_; }
 
     // A datagram is waiting behind this event identifier.
     void OnSocketEvent(int eventId);
@@ -50,7 +60,9 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     void BuildControls();
     void BuildMenus();
     QPushButton* AddButton(int id, const char* caption);
+    void SetTabOrder();
     void OnMenu(int id);
+    SaveAnswer AskToSaveMonitorList();
     void OnListClicked(ListKind list);
     void OnColumnClicked(ListKind list, int column);
 
@@ -60,6 +72,10 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     CReportView* discoveryView_ = nullptr;
     CReportView* monitorView_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
+    QProgressBar* discoveryProgress_ = nullptr;
+    QBoxLayout* statusSlot_ = nullptr;
+    std::unique_ptr<DiscoveryBusy> discoveryBusy_;
+    MonitorListBaseline monitorSaved_;  // the list as last saved or loaded
     std::map<int, QPushButton*> buttons_;
     std::map<int, QAction*> actions_;
 };

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
+
+#include "app/qt/WindowPreferences.h"
 
 namespace pm {
 namespace {
@@ -32,6 +36,26 @@ QString Filter(const std::vector<FileFilter>& filters) {
         parts << (description.contains(pattern) ? description : description + " (" + pattern + ")");
     }
     return parts.join(";;");
+}
+
+// Firmware images and monitor lists live in different folders: each kind of file remembers
+// its own.
+QString FilterKind(const std::vector<FileFilter>& filters) {
+    return filters.empty() ? QString() : QString::fromStdString(filters.front().pattern);
+}
+
+// The proposed name in the folder last chosen for this kind (the working folder at first).
+QString StartPath(const QString& kind, std::string_view proposedName) {
+    const QString name = QString::fromStdString(std::string(proposedName));
+    const QString folder = LastFolder(kind);
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+std::optional<std::string> Chosen(const QString& kind, const QString& path) {
+    if (path.isEmpty())
+        return std::nullopt;
+    SetLastFolder(kind, QFileInfo(path).absolutePath());
+    return path.toStdString();
 }
 
 }  // namespace
@@ -80,22 +104,18 @@ bool QtUi::OpenFile(const std::string& path) {
 
 std::optional<std::string> QtUi::ChooseOpenFile(std::string_view proposedName,
                                                 const std::vector<FileFilter>& filters) {
+    const QString kind = FilterKind(filters);
     const QString path = QFileDialog::getOpenFileName(
-        main_.data(), QString(), QString::fromStdString(std::string(proposedName)),
-        Filter(filters));
-    if (path.isEmpty())
-        return std::nullopt;
-    return path.toStdString();
+        main_.data(), QString(), StartPath(kind, proposedName), Filter(filters));
+    return Chosen(kind, path);
 }
 
 std::optional<std::string> QtUi::ChooseSaveFile(std::string_view proposedName,
                                                 const std::vector<FileFilter>& filters) {
+    const QString kind = FilterKind(filters);
     const QString path = QFileDialog::getSaveFileName(
-        main_.data(), QString(), QString::fromStdString(std::string(proposedName)),
-        Filter(filters));
-    if (path.isEmpty())
-        return std::nullopt;
-    return path.toStdString();
+        main_.data(), QString(), StartPath(kind, proposedName), Filter(filters));
+    return Chosen(kind, path);
 }
 
 }  // namespace pm

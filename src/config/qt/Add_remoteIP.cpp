@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "config/AddByAddress.h"
+#include "config/SetRequest.h"
 #include "controls/qt/DialogButtons.h"
 #include "controls/qt/IpAddressEdit.h"
 
@@ -22,7 +23,7 @@ Add_remoteIP::Add_remoteIP(Program& program, DeviceRecord& entry, QWidget* paren
     form->addRow(QStringLiteral("IP Address"), address_);
 
     const DialogButtons buttons = MakeDialogButtons(
-        this, QStringLiteral("Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
+        this, QStringLiteral("&Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
     apply_ = buttons.accept;
     cancel_ = buttons.cancel;
     connect(apply_, &QPushButton::clicked, this, &Add_remoteIP::OnApply);
@@ -33,6 +34,11 @@ Add_remoteIP::Add_remoteIP(Program& program, DeviceRecord& entry, QWidget* paren
 }
 
 void Add_remoteIP::OnApply() {
+    // An octet over 255 is refused as any address that can't be a host is.
+    if (!address_->IsValid()) {
+        program_.ui.Notice(kInvalidIpAddress, kSpacedErrorCaption, Icon::Error, Owner::Form);
+        return;
+    }
     if (ApplyAddByAddress(program_.ui, address_->Address(), entry_))
         accept();
 }

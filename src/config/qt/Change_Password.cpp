@@ -10,6 +10,7 @@
 #include "config/qt/FieldWidth.h"
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/DialogButtons.h"
+#include "controls/qt/TabOrder.h"
 
 namespace pm {
 namespace {
@@ -33,14 +34,15 @@ Change_Password::Change_Password(Program& program, QWidget* parent)
     for (CMyEdit* field : {newPassword_, confirm_, original_})
         field->setMinimumWidth(WidthForMaskedChars(*field, static_cast<int>(kPasswordMaxChars)));
 
+    // The current password first, as password forms usually ask.
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->addRow(QStringLiteral("Original password"), original_);
     form->addRow(QStringLiteral("New password"), newPassword_);
     form->addRow(QStringLiteral("Confirm password"), confirm_);
-    form->addRow(QStringLiteral("Original password"), original_);
 
     const DialogButtons buttons = MakeDialogButtons(
-        this, QStringLiteral("Set"), QStringLiteral("set"), EnterKey::PressesNothing);
+        this, QStringLiteral("&Set"), QStringLiteral("set"), EnterKey::PressesNothing);
     set_ = buttons.accept;
     cancel_ = buttons.cancel;
     connect(set_, &QPushButton::clicked, this, &Change_Password::OnSet);
@@ -48,6 +50,7 @@ Change_Password::Change_Password(Program& program, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons.row);
+    SetTabOrder({original_, newPassword_, confirm_, set_, cancel_});
 }
 
 PasswordInput Change_Password::Input() const {

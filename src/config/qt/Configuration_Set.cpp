@@ -84,7 +84,7 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
     form->addRow(QStringLiteral("Password"), password_);
 
     const DialogButtons buttons = MakeDialogButtons(
-        this, QStringLiteral("Set"), QStringLiteral("set"), EnterKey::PressesNothing);
+        this, QStringLiteral("&Set"), QStringLiteral("set"), EnterKey::PressesNothing);
     set_ = buttons.accept;
     cancel_ = buttons.cancel;
     connect(set_, &QPushButton::clicked, this, &Configuration_Set::OnSet);
@@ -155,7 +155,29 @@ ConfigurationInput Configuration_Set::Input() const {
     return in;
 }
 
+bool Configuration_Set::AddressFieldsValid() {
+    // An octet over 255 is no address the checks could judge: the field's own message, and
+    // nothing is sent.
+    const struct {
+        IpAddressEdit* field;
+        std::string_view text;
+        std::string_view caption;
+    } fields[] = {{ip_, kInvalidIpAddress, kSpacedErrorCaption},
+                  {mask_, kInvalidMask, kErrorCaption},
+                  {gateway_, kInvalidGateway, kErrorCaption}};
+    for (const auto& f : fields) {
+        if (f.field->isEnabled() && !f.field->IsValid()) {
+            program_.ui.Notice(f.text, f.caption, Icon::Error, Owner::Form);
+            f.field->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
 void Configuration_Set::OnSet() {
+    if (!AddressFieldsValid())
+        return;
     if (ClosesForm(SetConfiguration(SetRequestContextOf(program_), Input(), workingCopy_)))
         accept();
 }

@@ -28,6 +28,7 @@ class Configuration_Set : public NoDefaultKeysDialog {
   private:
     void Fill(const ConfigurationFormView& view);
     void OnModeChosen(IpModeChoice choice);
+    bool AddressFieldsValid();
     void OnSet();
 
     Program& program_;

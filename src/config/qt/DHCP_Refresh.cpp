@@ -28,7 +28,7 @@ DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent),
     form->addRow(QStringLiteral("Password"), password_);
 
     const DialogButtons buttons = MakeDialogButtons(
-        this, QStringLiteral("Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
+        this, QStringLiteral("&Apply"), QStringLiteral("apply"), EnterKey::PressesAccept);
     apply_ = buttons.accept;
     cancel_ = buttons.cancel;
     connect(apply_, &QPushButton::clicked, this, &DHCP_Refresh::OnApply);

@@ -24,7 +24,7 @@ GroupTimer::GroupTimer(Program& program, QWidget* parent) : QDialog(parent), pro
     interval_->setObjectName(QStringLiteral("groupInterval"));
     interval_->setMaxLength(static_cast<int>(kGroupIntervalMaxChars));
 
-    const DialogButtons buttons = MakeDialogButtons(this, QStringLiteral("OK"),
+    const DialogButtons buttons = MakeDialogButtons(this, QStringLiteral("&OK"),
                                                     QStringLiteral("ok"), EnterKey::PressesAccept);
     ok_ = buttons.accept;
     cancel_ = buttons.cancel;

@@ -13,8 +13,8 @@ namespace pm {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
     setObjectName("about");
-    // Text lines in black on the dialog's white background.
-    setStyleSheet("QDialog { background: white; } QLabel { color: black; background: white; }");
+    // The text lines take the palette's colours, as the rest of the window does, so a dark
+    // theme keeps them dark.
 
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(32, 32));

@@ -52,10 +52,20 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return QString::fromStdString(ctrl_.GetItemText(row, column));
-        case Qt::ForegroundRole:
-            return ToQColor(ctrl_.GetItemTextColor(row, column));
-        case Qt::BackgroundRole:
-            return ToQColor(ctrl_.GetItemBkColor(row, column));
+        // The system colours stand for the palette's, so that a dark theme stays dark; only
+        // a colour the caller chose is drawn as such.
+        case Qt::ForegroundRole: {
+            const Rgb color = ctrl_.GetItemTextColor(row, column);
+            return color == kWindowTextColor ? QVariant() : QVariant(ToQColor(color));
+        }
+        case Qt::BackgroundRole: {
+            const Rgb color = ctrl_.GetItemBkColor(row, column);
+            return color == kWindowColor ? QVariant() : QVariant(ToQColor(color));
+        }
+        case Qt::ToolTipRole: {
+            const auto note = colorNotes_.find(ctrl_.GetItemTextColor(row, column));
+            return note == colorNotes_.end() ? QVariant() : QVariant(note->second);
+        }
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(
                 ToAlignment(ctrl_.Columns()[static_cast<size_t>(column)].format));
@@ -80,6 +90,10 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(ToAlignment(column.format));
     return {};
+}
+
+void ReportModel::SetColorNote(Rgb textColor, const QString& note) {
+    colorNotes_[textColor] = note;
 }
 
 void ReportModel::OnChange(const ReportChange& change) {
@@ -145,6 +159,8 @@ CReportView::CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent)
     setShowGrid(true);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control; the arrow keys move between rows.
+    setTabKeyNavigation(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setIconSize(QSize(16, 16));

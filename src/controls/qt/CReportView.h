@@ -1,11 +1,12 @@
 #pragma once
 // The view of a report list: a QTableView over a table model that reads a CReportCtrl. The
-// model shows each cell's text and colours, the status image in the first column, the
-// column captions and widths; the view keeps its selection and the model's row states in
-// step both ways, draws grid lines, selects whole rows (several at a time) and swallows the
-// space bar.
+// model shows each cell's text and the colours a caller chose (the system colours are the
+// palette's), the status image in the first column, the column captions and widths; the view keeps
+// its selection and the model's row states in step both ways, draws grid lines, selects whole rows
+// (several at a time) and swallows the space bar.
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <map>
 
 #include "controls/CReportCtrl.h"
 
@@ -23,6 +24,8 @@ class ReportModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     CReportCtrl& Ctrl() { return ctrl_; }
+    // The tooltip of every cell whose text has this colour: what the colour means.
+    void SetColorNote(Rgb textColor, const QString& note);
 
   signals:
     // Around every change of rows or columns, so that the view ignores the selection
@@ -38,6 +41,7 @@ class ReportModel : public QAbstractTableModel {
     void Apply(const ReportChange& change);
     CReportCtrl& ctrl_;
     bool withImages_;
+    std::map<Rgb, QString> colorNotes_;
     int rows_ = 0;  // what the view has been told, between begin/end notifications
     int columns_ = 0;
 };

@@ -11,7 +11,7 @@ DialogButtons MakeDialogButtons(QDialog* dialog, const QString& acceptText,
     DialogButtons b;
     b.accept = new QPushButton(acceptText);
     b.accept->setObjectName(acceptName);
-    b.cancel = new QPushButton(QStringLiteral("Cancel"));
+    b.cancel = new QPushButton(QStringLiteral("&Cancel"));
     b.cancel->setObjectName(QStringLiteral("cancel"));
     if (enter == EnterKey::PressesAccept) {
         b.accept->setDefault(true);

@@ -1,15 +1,19 @@
 #include "controls/qt/IpAddressEdit.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 
 #include "base/AddressText.h"
 
 namespace pm {
 namespace {
 
-// Up to four octets, each 0-255 without leading zeros, each possibly still blank.
-const QString kOctet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])");
+// Up to four octets of at most three digits without leading zeros, each possibly still
+// blank. Values over 255 can be typed, so that a digit is never dropped: the field shows
+// them as invalid instead.
+const QString kOctet = QStringLiteral("(0|[1-9][0-9]{0,2})");
 
 }  // namespace
 
@@ -18,6 +22,11 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new QRegularExpressionValidator(pattern, this));
     setMaxLength(15);
     setPlaceholderText(QStringLiteral("0.0.0.0"));
+    invalidMark_ =
+        addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+    invalidMark_->setToolTip(QStringLiteral("Each number of an address is 0 to 255"));
+    invalidMark_->setVisible(false);
+    connect(this, &QLineEdit::textChanged, this, &IpAddressEdit::ShowValidity);
 }
 
 void IpAddressEdit::SetAddress(std::optional<uint32_t> address) {
@@ -27,17 +36,21 @@ void IpAddressEdit::SetAddress(std::optional<uint32_t> address) {
         clear();
 }
 
+bool IpAddressEdit::IsValid() const {
+    for (const QString& part : text().split('.')) {
+        if (!part.isEmpty() && part.toUInt() > 255)
+            return false;
+    }
+    return true;
+}
+
 uint32_t IpAddressEdit::Address() const {
+    if (!IsValid())
+        return 0;
     const QStringList parts = text().split('.');
     uint32_t value = 0;
     for (int i = 0; i < 4; ++i) {
-        uint32_t octet = 0;
-        if (i < parts.size()) {
-            bool ok = false;
-            const uint32_t n = parts[i].toUInt(&ok);
-            if (ok && n <= 255)
-                octet = n;
-        }
+        const uint32_t octet = i < parts.size() ? parts[i].toUInt() : 0;
         value = value << 8 | octet;
     }
     return value;
@@ -48,6 +61,12 @@ bool IpAddressEdit::IsBlank() const {
         if (c.isDigit())
             return false;
     return true;
+}
+
+void IpAddressEdit::ShowValidity() {
+    const bool valid = IsValid();
+    invalidMark_->setVisible(!valid);
+    setToolTip(valid ? QString() : invalidMark_->toolTip());
 }
 
 void IpAddressEdit::keyPressEvent(QKeyEvent* event) {

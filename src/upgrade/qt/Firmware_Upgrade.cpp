@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -37,23 +38,26 @@ Firmware_Upgrade::Firmware_Upgrade(const UpgradeContext& context, QWidget* paren
                              [this](bool busy) {
                                  start_->setEnabled(!busy);
                                  browse_->setEnabled(!busy);
-                             }});
+                                 if (busy)
+                                     progress_->setValue(0);  // a new upgrade begins
+                             },
+                             [this](uint32_t sent, uint32_t total) { ShowProgress(sent, total); }});
 
     deviceIp_ = ReadOnlyEdit("deviceIp");
     deviceMac_ = ReadOnlyEdit("deviceMac");
     state_ = ReadOnlyEdit("upgradeState");
     path_ = new QLineEdit;
     path_->setObjectName("firmwarePath");
-    browse_ = new QPushButton("Browse");
+    browse_ = new QPushButton("&Browse");
     browse_->setObjectName("browse");
     browse_->setAutoDefault(false);
     password_ = new CMyEdit;
     password_->setObjectName("password");
     password_->setMaxLength(20);
-    start_ = new QPushButton("Start");
+    start_ = new QPushButton("&Start");
     start_->setObjectName("start");
     start_->setDefault(true);
-    cancel_ = new QPushButton("Cancel");
+    cancel_ = new QPushButton("&Cancel");
     cancel_->setObjectName("cancel");
     cancel_->setAutoDefault(false);
 
@@ -70,8 +74,14 @@ Firmware_Upgrade::Firmware_Upgrade(const UpgradeContext& context, QWidget* paren
     settingForm->addRow("      Firmware Path", pathRow);
     settingForm->addRow("      Password", password_);
 
+    progress_ = new QProgressBar;
+    progress_->setObjectName("upgradeProgress");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+
     auto* stateForm = new QFormLayout;
     stateForm->addRow("      Upgrade State", state_);
+    stateForm->addRow(QString(), progress_);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -97,6 +107,11 @@ Firmware_Upgrade::Firmware_Upgrade(const UpgradeContext& context, QWidget* paren
 }
 
 Firmware_Upgrade::~Firmware_Upgrade() = default;
+
+void Firmware_Upgrade::ShowProgress(uint32_t sent, uint32_t total) {
+    // Per cent, so that images larger than the bar's int range show too.
+    progress_->setValue(static_cast<int>(uint64_t{sent} * 100 / total));
+}
 
 void Firmware_Upgrade::OnBrowse() {
     path_->setText(QString::fromStdString(session_->Browse()));

@@ -9,6 +9,7 @@
 #include "upgrade/UpgradeSession.h"
 
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace pm {
@@ -27,6 +28,7 @@ class Firmware_Upgrade : public QDialog {
     void reject() override;
 
   private:
+    void ShowProgress(uint32_t sent, uint32_t total);
     void OnBrowse();
     void OnStart();
 
@@ -37,6 +39,7 @@ class Firmware_Upgrade : public QDialog {
     QPushButton* browse_ = nullptr;
     CMyEdit* password_ = nullptr;
     QLineEdit* state_ = nullptr;
+    QProgressBar* progress_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

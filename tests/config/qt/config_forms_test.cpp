@@ -20,6 +20,7 @@
 #include "controls/qt/CMyEdit.h"
 #include "controls/qt/IpAddressEdit.h"
 #include "support/TestProgram.h"
+#include "support/qt/LayoutCheck.h"
 
 namespace pm::test {
 namespace {
@@ -228,6 +229,84 @@ TEST_F(FormTest, PasswordFieldsRefusePasteAndStopAtTwenty) {
     EXPECT_EQ(password->text(), "");
 }
 
+// An octet over 255 is refused with the field's own message, before anything is checked or
+// sent.
+TEST_F(FormTest, SetRefusesAnAddressFieldOver255) {
+    struct Case {
+        const char* field;
+        const char* text;
+        const char* message;
+        const char* caption;
+    };
+    for (const Case& c : {Case{"ip", "192.168.1.300", "Invalid IP address.", " Error"},
+                          Case{"mask", "255.255.256.0", "Invalid subnet mask.", "Error"},
+                          Case{"gateway", "300.168.1.1", "Invalid gateway IP address.", "Error"}}) {
+        SCOPED_TRACE(c.field);
+        t.ui.Clear();
+        Configuration_Set form(p);
+        ShowWithFocus(form, Find<CMyEdit>(form, "password"));
+        QTest::keyClicks(Find<CMyEdit>(form, "password"), "secret");
+        auto* field = Find<IpAddressEdit>(form, c.field);
+        field->clear();
+        QTest::keyClicks(field, c.text);
+        EXPECT_EQ(field->text(), c.text);
+        Find<QPushButton>(form, "set")->click();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(t.net.sent.empty());
+        ASSERT_EQ(t.ui.messages.size(), 1u);
+        EXPECT_EQ(t.ui.messages[0], (Message{c.message, c.caption, Icon::Error, Owner::Form}));
+        EXPECT_EQ(QApplication::focusWidget(), field);
+    }
+    Add_remoteIP form(p, p.lists.monitor[0]);
+    auto* ip = Find<IpAddressEdit>(form, "ip");
+    ShowWithFocus(form, ip);
+    QTest::keyClicks(ip, "10.1.2.300");
+    t.ui.Clear();
+    QTest::keyClick(ip, Qt::Key_Return);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Invalid IP address."});
+    EXPECT_EQ(p.lists.monitor[0], DeviceRecord{});
+}
+
+TEST_F(FormTest, PasswordFormAsksTheCurrentPasswordFirst) {
+    Change_Password form(p);
+    auto* original = Find<CMyEdit>(form, "originalPassword");
+    ShowWithFocus(form, original);
+    for (const char* name : {"newPassword", "confirmPassword", "set", "cancel"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), name);
+    }
+    // Top to bottom in the same order.
+    EXPECT_LT(original->y(), Find<CMyEdit>(form, "newPassword")->y());
+    EXPECT_LT(Find<CMyEdit>(form, "newPassword")->y(), Find<CMyEdit>(form, "confirmPassword")->y());
+}
+
+// Every form shows its captions whole in the system font and in a large one.
+TEST_F(FormTest, FormsFitTheirTextsInALargeFontToo) {
+    const QFont normal = QApplication::font();
+    for (double scale : {1.0, 1.8}) {
+        SCOPED_TRACE(scale);
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Configuration_Set config(p);
+        Change_Password password(p);
+        DHCP_Refresh refresh(p);
+        GroupTimer group(p);
+        DeviceRecord entry;
+        Add_remoteIP add(p, entry);
+        for (QDialog* form :
+             std::initializer_list<QDialog*>{&config, &password, &refresh, &group, &add}) {
+            SCOPED_TRACE(form->windowTitle().toStdString());
+            form->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+            for (const std::string& fault : LayoutFaults(*form))
+                ADD_FAILURE() << fault;
+        }
+    }
+    QApplication::setFont(normal);
+}
+
 TEST_F(FormTest, PasswordFormIgnoresEnterAndEscape) {
     Change_Password form(p);
     auto* original = Find<CMyEdit>(form, "originalPassword");
@@ -316,9 +395,19 @@ TEST(IpAddressEdit, TypingAndReading) {
     EXPECT_EQ(edit.Address(), 0u);
     QTest::keyClicks(&edit, "1921682551");  // a full octet moves on by itself
     EXPECT_EQ(edit.text(), "192.168.255.1");
+    EXPECT_TRUE(edit.IsValid());
     edit.clear();
-    QTest::keyClicks(&edit, "300.1");  // 300 cannot be typed
-    EXPECT_EQ(edit.text(), "30.1");
+    QTest::keyClicks(&edit, "300.1");  // kept as typed, and marked
+    EXPECT_EQ(edit.text(), "300.1");
+    EXPECT_FALSE(edit.IsValid());
+    EXPECT_FALSE(edit.toolTip().isEmpty());
+    QTest::keyClick(&edit, Qt::Key_Home);
+    QTest::keyClick(&edit, Qt::Key_Delete);  // "00.1": no leading zeros
+    EXPECT_EQ(edit.text(), "300.1");
+    QTest::keyClick(&edit, Qt::Key_Right);
+    QTest::keyClick(&edit, Qt::Key_Delete);  // "30.1"
+    EXPECT_TRUE(edit.IsValid());
+    EXPECT_TRUE(edit.toolTip().isEmpty());
     edit.setText("10..7");
     EXPECT_EQ(edit.Address(), *ParseAddress("10.0.7.0"));
     edit.SetAddress(*ParseAddress("172.16.0.1"));

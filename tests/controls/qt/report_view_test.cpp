@@ -57,10 +57,22 @@ TEST_F(ReportViewTest, CellColoursAndStatusImageComeFromTheModel) {
     ctrl.SetItemBkColor(2, 1, MakeRgb(0, 0, 255), true);
     EXPECT_EQ(view->model()->data(Index(1, 2), Qt::ForegroundRole).value<QColor>(),
               QColor(255, 0, 0));
-    EXPECT_EQ(view->model()->data(Index(0, 2), Qt::ForegroundRole).value<QColor>(),
-              QColor(0, 0, 0));
     EXPECT_EQ(view->model()->data(Index(2, 1), Qt::BackgroundRole).value<QColor>(),
               QColor(0, 0, 255));
+    // The system colours are the palette's: a dark theme draws the other cells dark.
+    EXPECT_FALSE(view->model()->data(Index(0, 2), Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(view->model()->data(Index(0, 2), Qt::BackgroundRole).isValid());
+    QPalette dark = view->palette();
+    dark.setColor(QPalette::Base, QColor(20, 20, 20));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    view->setPalette(dark);
+    const QRect plain = view->visualRect(Index(0, 2)).translated(view->viewport()->pos());
+    EXPECT_EQ(QColor(view->grab().toImage().pixel(plain.right() - 2, plain.center().y())),
+              QColor(20, 20, 20));
+    // What a colour means shows as the tooltip of its cells.
+    view->reportModel()->SetColorNote(kPureRed, "in its loader");
+    EXPECT_EQ(view->model()->data(Index(1, 2), Qt::ToolTipRole).toString(), "in its loader");
+    EXPECT_FALSE(view->model()->data(Index(0, 2), Qt::ToolTipRole).isValid());
 
     // Image 1, the not-alive mark: a red square crossed by white diagonals.
     ctrl.DeleteItem(0);

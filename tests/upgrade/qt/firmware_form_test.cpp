@@ -1,16 +1,20 @@
-// The firmware form over a recording Ui: Browse, the password field, and that it is no
-// modal window.
+// The firmware form over a recording Ui: Browse, the password field, the progress bar, the
+// layout, and that it is no modal window.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
+#include <fstream>
 
 #include "app/ProgramContexts.h"
 #include "base/WireConstants.h"
 #include "controls/qt/CMyEdit.h"
 #include "support/TestProgram.h"
+#include "support/qt/LayoutCheck.h"
 #include "upgrade/qt/Firmware_Upgrade.h"
 
 namespace pm::test {
@@ -66,6 +70,42 @@ TEST_F(FirmwareForm, PasswordIsDisabledForALoaderAndStartNeedsNone) {
     Field<QLineEdit>(form, "firmwarePath")->setText("/nonexistent/fw.hex");
     Field<QPushButton>(form, "start")->click();
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Firmware file not found"});
+}
+
+TEST_F(FirmwareForm, ProgressBarFollowsTheBytesSent) {
+    p.upgrade.firmwarePath = t.dir.File("fw.hex");
+    std::ofstream(p.upgrade.firmwarePath, std::ios::binary) << std::string(2000, 'x');
+    Firmware_Upgrade form(UpgradeContextOf(p));
+    auto* bar = Field<QProgressBar>(form, "upgradeProgress");
+    EXPECT_EQ(bar->value(), 0);
+    ASSERT_EQ(form.Session().Transfer().StartTransfer(), 0);
+    auto ack = [&form](uint8_t block) {
+        const uint8_t reply[] = {0, 4, 0, block};
+        form.Session().OnTftpDatagram(reply, sizeof reply);
+    };
+    ack(0);
+    ack(1);
+    EXPECT_EQ(bar->value(), 51);  // 1024 of 2000 bytes
+    ack(2);
+    ack(3);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(Field<QLineEdit>(form, "upgradeState")->text(), "Complete...2000/2000 bytes");
+}
+
+TEST_F(FirmwareForm, FitsItsTextsInALargeFontToo) {
+    const QFont normal = QApplication::font();
+    for (double scale : {1.0, 1.8}) {
+        SCOPED_TRACE(scale);
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Firmware_Upgrade form(UpgradeContextOf(p));
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        for (const std::string& fault : LayoutFaults(form))
+            ADD_FAILURE() << fault;
+    }
+    QApplication::setFont(normal);
 }
 
 TEST_F(FirmwareForm, CancelClosesTheFormAndFreesTheUpgrade) {
