@@ -17,6 +17,7 @@
 #include "app/MonitorPolling.h"
 #include "app/ProgramContexts.h"
 #include "app/SocketEvents.h"
+#include "app/qt/MonitorStatusLine.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -123,6 +124,9 @@ void CPortmesaDlg::BuildControls() {
     main->addWidget(monitorBox, 132);
     main->addWidget(settingBox);
     main->addLayout(exitRow);
+    statusLine_ = new MonitorStatusLine(program_, hooks_.notifications, this);
+    connect(statusLine_, &MonitorStatusLine::titleChanged, this, &QWidget::setWindowTitle);
+    main->addWidget(statusLine_);
 
     auto connectButton = [this](int id, auto fn) {
         connect(buttons_.at(id), &QPushButton::clicked, this, fn);

@@ -14,6 +14,8 @@ class QPushButton;
 namespace pm {
 
 class CReportView;
+class MonitorStatusLine;
+class NotificationSink;
 
 // What the window needs from the transport, which main (or a lab test) owns.
 struct MainWindowHooks {
@@ -22,6 +24,8 @@ struct MainWindowHooks {
     std::function<void()> startTransport;
     // Closes every socket; called once when the window closes, however it closes.
     std::function<void()> closeTransport;
+    // Where a switch that goes down or comes back is announced; null: nowhere.
+    NotificationSink* notifications = nullptr;
 };
 
 class CPortmesaDlg : public NoDefaultKeysDialog {
@@ -38,6 +42,7 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     CReportView* DiscoveryView() const { return discoveryView_; }
     CReportView* MonitorView() const { return monitorView_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    MonitorStatusLine* StatusLine() const { return statusLine_; }
 
     // A datagram is waiting behind this event identifier.
     void OnSocketEvent(int eventId);
@@ -60,6 +65,7 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     CReportView* discoveryView_ = nullptr;
     CReportView* monitorView_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
+    MonitorStatusLine* statusLine_ = nullptr;
     std::map<int, QPushButton*> buttons_;
     std::map<int, QAction*> actions_;
 };
