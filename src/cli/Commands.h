@@ -18,10 +18,12 @@ int RunDiscover(const DiscoverOptions& o);
 struct MonitorOptions {
     std::string file;
     bool json = false;
-    int count = 0;            // refresh ticks to report; 0: until interrupted
-    int refreshSeconds = 0;   // 0: as the window starts (15 s ticks, polls by refresh_time)
-    std::string metricsFile;  // the textfile-collector file, rewritten after each tick
-    std::string listen;       // serve /metrics here ("PORT", "ADDRESS:PORT")
+    int count = 0;           // refresh ticks to report; 0: until interrupted
+    int refreshSeconds = 0;  // 0: as the window starts (15 s ticks, polls by refresh_time)
+    // The textfile-collector file, rewritten after each tick, and where /metrics is served
+    // ("PORT", "ADDRESS:PORT"); empty: not at all.
+    std::string metricsFile;
+    std::string listen;
 };
 int RunMonitor(const MonitorOptions& o);
 

@@ -1,6 +1,7 @@
 #include "cli/MetricsServer.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 
@@ -22,6 +23,12 @@ bool MetricsServer::Start(const ListenAddress& where, const std::string& firstTe
     server_ = std::make_unique<httplib::Server>();
     server_->Get("/metrics", [this](const httplib::Request&, httplib::Response& res) {
         res.set_content(Snapshot(), kExpositionType);
+    });
+    // Address reuse (a restart binds at once) but not port sharing, which the library's
+    // default turns on: a second monitor on the same port must fail, not split the scrapes.
+    server_->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
     // A scraper that stalls must not hold a worker for long.
     server_->set_read_timeout(5, 0);
