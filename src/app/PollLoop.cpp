@@ -14,6 +14,12 @@ uint64_t PollLoop::NowMs() const {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+uint64_t PollLoop::NowUs() const {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 void PollLoop::StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) {
     StopTimer(key);
     timers_.push_back(

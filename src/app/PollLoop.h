@@ -11,6 +11,7 @@ namespace pm {
 class PollLoop : public EventLoop {
   public:
     uint64_t NowMs() const override;
+    uint64_t NowUs() const override;
     void StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) override;
     void StartOnce(TimerKey key, uint32_t delayMs, std::function<void()> fn) override;
     void StopTimer(TimerKey key) override;

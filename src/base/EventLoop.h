@@ -25,6 +25,9 @@ class EventLoop {
     virtual ~EventLoop() = default;
     // Milliseconds on the loop's clock (monotonic; virtual in tests).
     virtual uint64_t NowMs() const = 0;
+    // Microseconds on the same clock, for timing round trips; loops that keep no finer time
+    // than milliseconds need not override it.
+    virtual uint64_t NowUs() const { return NowMs() * 1000; }
     // A repeating timer: fn runs every periodMs until stopped.
     virtual void StartTimer(TimerKey key, uint32_t periodMs, std::function<void()> fn) = 0;
     // A one-shot timer: fn runs once after delayMs unless stopped first.

@@ -10,6 +10,8 @@ namespace pm::cli {
 struct DiscoverOptions {
     double waitSeconds = 3;
     bool json = false;
+    std::string saveFile;  // also write the switches found as a monitor list file
+    bool force = false;    // let saveFile replace an existing file
 };
 int RunDiscover(const DiscoverOptions& o);
 
@@ -18,8 +20,24 @@ struct MonitorOptions {
     bool json = false;
     int count = 0;           // refresh ticks to report; 0: until interrupted
     int refreshSeconds = 0;  // 0: as the window starts (15 s ticks, polls by refresh_time)
+    // The textfile-collector file, rewritten after each tick, and where /metrics is served
+    // ("PORT", "ADDRESS:PORT"); empty: not at all.
+    std::string metricsFile;
+    std::string listen;
 };
 int RunMonitor(const MonitorOptions& o);
+
+// A monitoring-plugin check of one switch: its exit code is the plugin state (0 OK,
+// 1 WARNING, 2 CRITICAL, 3 UNKNOWN), also for its own usage errors.
+struct CheckOptions {
+    std::string mac;
+    std::string ip;
+    double timeoutSeconds = 10;
+    std::optional<double> warningMs, criticalMs;
+};
+int RunCheck(const CheckOptions& o);
+// The status line and exit code of a check whose options could not be parsed.
+int CheckUsageError(const std::string& why);
 
 // The switch a device command works on, found by discovery first.
 struct TargetOptions {

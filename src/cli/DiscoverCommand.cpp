@@ -1,14 +1,42 @@
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "cli/Commands.h"
 #include "cli/DeviceJson.h"
 #include "cli/Engine.h"
 #include "cli/TextTable.h"
+#include "storage/DiscoveredList.h"
 
 namespace pm::cli {
+namespace {
+
+void RefuseToReplace(Ui& ui, const std::string& path) {
+    ui.Notice(path + " exists already; --force replaces it", "Error", Icon::Error, Owner::NoWindow);
+}
+
+int SaveDiscovered(const Program& p, Ui& ui, const DiscoverOptions& o) {
+    const FileWriteResult r = SaveDiscoveredAsMonitorList(
+        p.lists, p.settings, ui, o.saveFile, o.force ? ExistingFile::Replace : ExistingFile::Keep);
+    if (r.kind == FileWriteResult::Kind::Exists)
+        RefuseToReplace(ui, o.saveFile);
+    else if (!r.Ok())
+        ui.Notice("Cannot write " + o.saveFile + ": " + std::strerror(r.error), "Error",
+                  Icon::Error, Owner::NoWindow);
+    return r.Ok() ? 0 : 1;
+}
+
+}  // namespace
 
 int RunDiscover(const DiscoverOptions& o) {
     Engine e;
+    // Refused before the search as well as at the write, which cannot race.
+    struct stat st {};
+    if (!o.saveFile.empty() && !o.force && ::lstat(o.saveFile.c_str(), &st) == 0) {
+        RefuseToReplace(e.ui, o.saveFile);
+        return 1;
+    }
     if (!e.Start())
         return 1;
     if (!e.DiscoverFor(static_cast<uint64_t>(o.waitSeconds * 1000.0)))
@@ -25,6 +53,8 @@ int RunDiscover(const DiscoverOptions& o) {
         std::fputs(FormatTable(p.lists.discoveryList).c_str(), stdout);
     }
     std::fflush(stdout);
+    if (!o.saveFile.empty())
+        return SaveDiscovered(p, e.ui, o);
     return 0;
 }
 

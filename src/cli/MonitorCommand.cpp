@@ -7,6 +7,7 @@
 #include "app/MonitorPolling.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
+#include "cli/MetricsExport.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
 
@@ -62,6 +63,9 @@ int RunMonitor(const MonitorOptions& o) {
         e.ui.Notice("The monitor list file holds no switch", "Error", Icon::Error, Owner::NoWindow);
         return 1;
     }
+    MetricsExport exports;
+    if (!exports.Start(o, p, e.ui))
+        return 1;
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
 
@@ -77,14 +81,21 @@ int RunMonitor(const MonitorOptions& o) {
     p.loop.StartTimer(p.RefreshTimer(), tickMs, [&] {
         RefreshTick(p);
         Report(p, o.json);
+        exports.Tick(p, e.ui);
         ++reports;
     });
     const bool forever = o.count == 0;
     while (!gStop && (forever || reports < o.count)) {
-        e.RunUntil([&] { return gStop || (!forever && reports >= o.count); }, 1000);
+        e.RunUntil(
+            [&] {
+                exports.Observe(p);
+                return gStop || (!forever && reports >= o.count);
+            },
+            1000);
     }
     StopPolling(p);
     p.loop.StopTimer(p.RefreshTimer());
+    exports.Stop();
     return 0;
 }
 

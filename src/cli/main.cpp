@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/ListenAddress.h"
 #include "cli/Commands.h"
 
 namespace {
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
         ->default_val(3)
         ->check(CLI::Range(0.1, 600.0));
     d->add_flag("--json", discover.json, "one JSON object per switch instead of a table");
+    auto* save = d->add_option("--save", discover.saveFile,
+                               "also write the switches found as a monitor list file (for "
+                               "monitor and the window)");
+    d->add_flag("--force", discover.force, "let --save replace an existing file")->needs(save);
 
     pm::cli::MonitorOptions monitor;
     auto* m = app.add_subcommand(
@@ -56,6 +61,37 @@ int main(int argc, char** argv) {
          "--refresh", monitor.refreshSeconds,
          "refresh period in seconds for this run (default: 15 s reports, polls by the settings)")
         ->check(CLI::Range(1, 3600));
+    m->add_option("--metrics-file", monitor.metricsFile,
+                  "rewrite this Prometheus textfile-collector file after each refresh");
+    m->add_option("--listen", monitor.listen,
+                  "serve the metrics at http://ADDRESS:PORT/metrics (PORT alone: 127.0.0.1)")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return pm::ParseListenAddress(text) ? std::string()
+                                                    : "expected PORT or ADDRESS:PORT";
+            },
+            "[ADDRESS:]PORT"));
+
+    pm::cli::CheckOptions check;
+    auto* c =
+        app.add_subcommand("check",
+                           "poll one switch once, as a Nagios/Icinga plugin (exit 0 OK, 1 WARNING, "
+                           "2 CRITICAL, 3 UNKNOWN)");
+    auto* checkMac = c->add_option("--mac", check.mac, "the switch's MAC address");
+    auto* checkIp = c->add_option("--ip", check.ip, "the switch's IPv4 address");
+    checkMac->excludes(checkIp);
+    checkIp->excludes(checkMac);
+    c->add_option("--timeout", check.timeoutSeconds, "seconds to wait for the answer")
+        ->default_val(10)
+        ->check(CLI::Range(0.1, 600.0));
+    c->add_option("--warning", check.warningMs, "WARNING when the answer takes longer (ms)")
+        ->check(CLI::Range(0.0, 3600000.0));
+    c->add_option("--critical", check.criticalMs, "CRITICAL when the answer takes longer (ms)")
+        ->check(CLI::Range(0.0, 3600000.0));
+    c->callback([checkMac, checkIp] {
+        if (checkMac->count() == 0 && checkIp->count() == 0)
+            throw CLI::ValidationError("--mac or --ip", "name the switch with --mac or --ip");
+    });
 
     pm::cli::SetOptions set;
     auto* s =
@@ -108,6 +144,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
+        if (c->parsed())  // a plugin's own usage error is UNKNOWN
+            return pm::cli::CheckUsageError(e.what());
         std::fprintf(stderr, "portmesa-cli: %s\n", e.what());
         std::fprintf(stderr, "Run with --help for usage.\n");
         return 2;
@@ -117,6 +155,8 @@ int main(int argc, char** argv) {
         return pm::cli::RunDiscover(discover);
     if (m->parsed())
         return pm::cli::RunMonitor(monitor);
+    if (c->parsed())
+        return pm::cli::RunCheck(check);
     if (s->parsed())
         return pm::cli::RunSet(set);
     if (p->parsed())

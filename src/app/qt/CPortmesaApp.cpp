@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "app/RealNetwork.h"
 #include "app/qt/CPortmesaDlg.h"
+#include "app/qt/DbusNotifier.h"
 #include "app/qt/QtLoop.h"
 #include "app/qt/QtUi.h"
 #include "storage/ConfigFolder.h"
@@ -28,6 +29,8 @@ int CPortmesaApp::Run() {
         network.Start(program.settings, [&](int eventId) { window->OnSocketEvent(eventId); });
     };
     hooks.closeTransport = [&] { network.Stop(); };
+    DbusNotifier notifier;
+    hooks.notifications = &notifier;
     CPortmesaDlg dialog(program, hooks);
     window = &dialog;
     ui.SetMainWindow(&dialog);

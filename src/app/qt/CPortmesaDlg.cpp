@@ -23,6 +23,7 @@
 #include "app/ProgramContexts.h"
 #include "app/SocketEvents.h"
 #include "app/qt/WindowPreferences.h"
+#include "app/qt/MonitorStatusLine.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -158,6 +159,9 @@ void CPortmesaDlg::BuildControls() {
     main->addLayout(exitRow);
     statusSlot_ = new QHBoxLayout;
     main->addLayout(statusSlot_);
+    statusLine_ = new MonitorStatusLine(program_, hooks_.notifications, this);
+    connect(statusLine_, &MonitorStatusLine::titleChanged, this, &QWidget::setWindowTitle);
+    statusSlot_->addWidget(statusLine_);
 
     // Keys for the buttons used most; the menus carry their own.
     const std::pair<int, QKeySequence> keys[] = {{ids::kDiscover, QKeySequence(Qt::Key_F5)},

@@ -20,6 +20,8 @@ class QPushButton;
 namespace pm {
 
 class CReportView;
+class MonitorStatusLine;
+class NotificationSink;
 
 // What the window needs from the transport, which main (or a lab test) owns.
 struct MainWindowHooks {
@@ -28,6 +30,8 @@ struct MainWindowHooks {
     std::function<void()> startTransport;
     // Closes every socket; called once when the window closes, however it closes.
     std::function<void()> closeTransport;
+    // Where a switch that goes down or comes back is announced; null: nowhere.
+    NotificationSink* notifications = nullptr;
 };
 
 class CPortmesaDlg : public NoDefaultKeysDialog {
@@ -48,6 +52,7 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     QProgressBar* DiscoveryProgress() const { return discoveryProgress_; }
     // The empty row along the bottom of the window, for a status line.
     QBoxLayout* StatusSlot() const { return statusSlot_; }
+    MonitorStatusLine* StatusLine() const { return statusLine_; }
 
     // A datagram is waiting behind this event identifier.
     void OnSocketEvent(int eventId);
@@ -76,6 +81,7 @@ class CPortmesaDlg : public NoDefaultKeysDialog {
     QBoxLayout* statusSlot_ = nullptr;
     std::unique_ptr<DiscoveryBusy> discoveryBusy_;
     MonitorListBaseline monitorSaved_;  // the list as last saved or loaded
+    MonitorStatusLine* statusLine_ = nullptr;
     std::map<int, QPushButton*> buttons_;
     std::map<int, QAction*> actions_;
 };
