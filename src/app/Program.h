@@ -19,6 +19,7 @@
 #include "net/Transport.h"
 #include "protocol/PendingSetTarget.h"
 #include "protocol/UpgradeWatch.h"
+#include "storage/EventLog.h"
 
 namespace pm {
 
@@ -51,6 +52,7 @@ struct Program {
 
     // Local wall-clock time for the event log's stamps; tests replace it.
     WallClock wallClock = SystemWallClock;
+    EventLogState eventLog;  // a failing log is told once per run
 
     TimerKey RefreshTimer() const { return {this, TimerId::Refresh}; }
     // Named where it is armed (config/GroupInterval).

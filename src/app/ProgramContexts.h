@@ -40,6 +40,7 @@ inline UpgradeContext UpgradeContextOf(Program& program) {
         .loop = program.loop,
         .ui = program.ui,
         .configFolder = program.configFolder,
+        .eventLog = program.eventLog,
     };
 }
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/MonitorPolling.h"
+#include "base/DeviceText.h"
 #include "cli/Commands.h"
 #include "cli/Engine.h"
 #include "cli/MetricsExport.h"
@@ -30,9 +31,9 @@ void Report(const Program& p, bool json) {
         for (int i = 0; i < n; ++i) {
             const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
             tick["switches"].push_back(
-                {{"ip", std::string(TextOf(r.ip_text))},
-                 {"mac", std::string(TextOf(r.mac_text))},
-                 {"system_name", std::string(TextOf(r.system_name))},
+                {{"ip", DecodeDeviceText(TextOf(r.ip_text))},
+                 {"mac", DecodeDeviceText(TextOf(r.mac_text))},
+                 {"system_name", DecodeDeviceText(TextOf(r.system_name))},
                  {"state", r.status_mark == kStatusNotAlive ? "not alive" : "alive"},
                  {"missed_polls", r.missed_polls}});
         }

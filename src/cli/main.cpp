@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 
 #include "app/ListenAddress.h"
 #include "cli/Commands.h"
@@ -24,7 +25,9 @@ void AddTarget(CLI::App* cmd, pm::cli::TargetOptions& t) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Nothing ends the program by an exception: whatever escapes a command is told on standard
+// error and the run fails, rather than aborting with every result lost.
+int main(int argc, char** argv) try {
     std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{
         "Parvex Management Utility, headless: finds, monitors, configures and upgrades the "
@@ -166,4 +169,10 @@ int main(int argc, char** argv) {
     if (u->parsed())
         return pm::cli::RunUpgrade(upgrade);
     return 2;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "portmesa-cli: internal error: %s\n", e.what());
+    return 1;
+} catch (...) {
+    std::fprintf(stderr, "portmesa-cli: internal error\n");
+    return 1;
 }

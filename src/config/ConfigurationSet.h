@@ -8,6 +8,7 @@
 
 #include "base/Settings.h"
 #include "config/SetRequest.h"
+#include "config/Validation.h"
 #include "inventory/DeviceRecord.h"
 
 namespace pm {
@@ -18,7 +19,6 @@ enum class IpModeChoice { None, Static, Dhcp, Bootp };
 // what the switch receives is what the user typed.
 constexpr size_t kSystemNameMax = sizeof(DeviceRecord::system_name) - 1;  // 20
 constexpr size_t kLocationMax = sizeof(DeviceRecord::location) - 1;       // 30
-constexpr size_t kGroupIntervalMaxChars = 4;
 constexpr size_t kPasswordMaxChars = 20;
 
 // What the form shows when it opens.

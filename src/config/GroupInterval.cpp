@@ -43,8 +43,10 @@ bool ApplyGroupInterval(const GroupIntervalContext& context, std::string_view ty
         return false;
     }
     const bool on = *interval != 0;
-    StoreSetting(context.ui, context.configFolder, on ? "1" : "0", StoredSetting::MulticastTimerFlag);
-    StoreSetting(context.ui, context.configFolder, typed, StoredSetting::MulticastTimer);
+    // A file refused once is refused again: one message is enough.
+    if (StoreSetting(context.ui, context.configFolder, on ? "1" : "0",
+                     StoredSetting::MulticastTimerFlag) == 0)
+        StoreSetting(context.ui, context.configFolder, typed, StoredSetting::MulticastTimer);
     Settings& settings = context.settings;
     settings.multicast_timer = *interval;
     settings.multicast_timer_flag = on ? 1 : 0;

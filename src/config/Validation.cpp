@@ -36,7 +36,9 @@ bool IsValidPasswordLength(std::string_view password) {
 }
 
 std::optional<int> ParseGroupInterval(std::string_view text) {
-    if (text.size() > 10)
+    // The forms' fields hold four characters; a longer text (from the command line) is
+    // refused as it stands, so the value below can never leave an int's range.
+    if (text.size() > kGroupIntervalMaxChars)
         return std::nullopt;
     int value = 0;
     for (char c : text) {

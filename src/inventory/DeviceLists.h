@@ -17,6 +17,9 @@ struct DeviceLists {
     DeviceTable monitor{};
     CReportCtrl discoveryList;
     CReportCtrl monitorList;
+    // "Add fail, out of 256 devices" has been shown since the discovery table last had room:
+    // one message per discovery round, not one per refused reply.
+    bool discoveryFullTold = false;
 
     DeviceTable& Table(ListKind kind) { return kind == ListKind::Monitor ? monitor : discovery; }
     const DeviceTable& Table(ListKind kind) const {

@@ -76,7 +76,7 @@ int PosixSocketOps::SetMulticastInterface(int fd, uint32_t localAddress, uint32_
 }
 
 int PosixSocketOps::SendTo(int fd, const uint8_t* data, size_t length, uint32_t address,
-                           uint16_t port, uint32_t ifindex) {
+                           uint16_t port, uint32_t ifindex, uint32_t source) {
     sockaddr_in to = Endpoint(address, port);
     iovec iov{const_cast<uint8_t*>(data), length};
     msghdr msg{};
@@ -86,9 +86,11 @@ int PosixSocketOps::SendTo(int fd, const uint8_t* data, size_t length, uint32_t 
     msg.msg_iovlen = 1;
     // The outgoing interface rides on each datagram: broadcasts and multicasts then leave
     // through the interface they are meant for, and a device outside every local subnet is
-    // reached on-link through each interface in turn.
+    // reached on-link through each interface in turn. The source rides along too: left at 0,
+    // the kernel would pick the interface's first address for every copy, whichever address
+    // the socket is bound to.
     alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    if (ifindex != 0) {
+    if (ifindex != 0 || source != 0) {
         msg.msg_control = control;
         msg.msg_controllen = sizeof control;
         cmsghdr* c = CMSG_FIRSTHDR(&msg);
@@ -97,6 +99,7 @@ int PosixSocketOps::SendTo(int fd, const uint8_t* data, size_t length, uint32_t 
         c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
         in_pktinfo info{};
         info.ipi_ifindex = static_cast<int>(ifindex);
+        info.ipi_spec_dst.s_addr = htonl(source);
         std::memcpy(CMSG_DATA(c), &info, sizeof info);
     }
     return Result(static_cast<int>(::sendmsg(fd, &msg, MSG_NOSIGNAL)));

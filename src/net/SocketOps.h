@@ -22,9 +22,10 @@ class SocketOps {
     virtual int BindToInterface(int fd, uint32_t ifindex) = 0;
     virtual int JoinGroup(int fd, uint32_t group, uint32_t localAddress, uint32_t ifindex) = 0;
     virtual int SetMulticastInterface(int fd, uint32_t localAddress, uint32_t ifindex) = 0;
-    // One datagram, leaving through interface ifindex (0: as routed).
+    // One datagram, leaving through interface ifindex from local address source (0 for
+    // both: as routed).
     virtual int SendTo(int fd, const uint8_t* data, size_t length, uint32_t address, uint16_t port,
-                       uint32_t ifindex) = 0;
+                       uint32_t ifindex, uint32_t source) = 0;
     // One waiting datagram, cut to capacity; -EAGAIN when none waits.
     virtual int ReceiveFrom(int fd, uint8_t* buffer, size_t capacity, uint32_t& fromAddress,
                             uint16_t& fromPort) = 0;
@@ -43,7 +44,7 @@ class PosixSocketOps : public SocketOps {
     int JoinGroup(int fd, uint32_t group, uint32_t localAddress, uint32_t ifindex) override;
     int SetMulticastInterface(int fd, uint32_t localAddress, uint32_t ifindex) override;
     int SendTo(int fd, const uint8_t* data, size_t length, uint32_t address, uint16_t port,
-               uint32_t ifindex) override;
+               uint32_t ifindex, uint32_t source) override;
     int ReceiveFrom(int fd, uint8_t* buffer, size_t capacity, uint32_t& fromAddress,
                     uint16_t& fromPort) override;
     void Close(int fd) override;

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstring>
+#include <string>
 
+#include "base/AddressText.h"
 #include "base/WireConstants.h"
 
 namespace pm {
@@ -34,7 +37,7 @@ void SocketTable::SetNotifyHandler(std::function<void(int)> handler) {
     notify_ = std::move(handler);
 }
 
-void SocketTable::Error(const char* text) {
+void SocketTable::Error(std::string_view text) {
     ui_.Notice(text, "Error", Icon::Error);
 }
 
@@ -58,18 +61,20 @@ void SocketTable::AddInterface(const std::string& name, uint32_t index,
 
 int SocketTable::OpenSocket(uint32_t address, uint16_t port, bool broadcast,
                             const char* createError, const char* bindError) {
+    // Told once, here, with the system's reason; the sends then pass the socket over.
     const int fd = ops_.OpenUdp();
     if (fd < 0) {
-        Error(createError);
+        Error(std::string(createError) + "\n" + std::strerror(-fd));
         return -1;
     }
     ops_.EnableReuse(fd);
     if (broadcast)
         ops_.EnableBroadcast(fd);
-    if (ops_.Bind(fd, address, port) < 0) {
+    if (const int rc = ops_.Bind(fd, address, port); rc < 0) {
         // An unbound socket would send from a random port; keep it out of use instead.
         ops_.Close(fd);
-        Error(bindError);
+        Error(std::string(bindError) + "\n" + AddressToText(address) + ":" + std::to_string(port) +
+              ": " + std::strerror(-rc));
         return -1;
     }
     return fd;
@@ -94,8 +99,10 @@ void SocketTable::OpenBinding(size_t interfacePosition, uint32_t address, uint32
     b.address = address;
     b.mask = mask;
     if (!OpenSockets(in, b)) {
-        // Recorded without sockets, so the message comes once for this address.
-        Error("Please define enough Event ID.");
+        // Recorded without sockets. The message comes once for this address, even when a
+        // later pass closes and reopens it while it waits for a slot.
+        if (noSlotTold_.insert(address).second)
+            Error("Please define enough Event ID.");
     }
     in.bindings.push_back(b);
     if (in.receivers[0] < 0 && in.receivers[1] < 0 && in.receivers[2] < 0)
@@ -116,6 +123,7 @@ bool SocketTable::OpenSockets(InterfaceEntry& in, AddressBinding& b) {
     if (free == slotInUse_.end())
         return false;
     *free = true;
+    noSlotTold_.erase(b.address);
     b.slot = static_cast<int>(free - slotInUse_.begin());
     b.broadcastEvent = EventIdOf(b.slot, EventKind::Broadcast);
     b.multicastEvent = EventIdOf(b.slot, EventKind::Multicast);
@@ -343,10 +351,9 @@ bool SocketTable::AttachTftpWindow(std::function<void(int)> handler) {
                     loop_.UnwatchReadable(b.tftpSocket);
                 continue;
             }
-            if (b.tftpSocket < 0) {
-                Error("tftp WSAAsyncSelect Error!");
-                return false;
-            }
+            // A socket that could not be opened was told then; the others still attach.
+            if (b.tftpSocket < 0)
+                continue;
             const int id = b.tftpEvent, fd = b.tftpSocket;
             loop_.WatchReadable(fd, [this, id, fd] {
                 if (tftp_) {
@@ -363,12 +370,8 @@ bool SocketTable::AttachTftpWindow(std::function<void(int)> handler) {
 // ---- sending -----------------------------------------------------------------------------
 
 int SocketTable::Send(int fd, const uint8_t* packet, size_t length, uint32_t address, uint16_t port,
-                      uint32_t ifindex) {
-    if (fd < 0) {
-        lastError_ = EBADF;
-        return -1;
-    }
-    const int rc = ops_.SendTo(fd, packet, length, address, port, ifindex);
+                      uint32_t ifindex, const AddressBinding& from) {
+    const int rc = ops_.SendTo(fd, packet, length, address, port, ifindex, ntohl(from.address));
     // A full send buffer drops this copy, as a non-blocking socket does; it counts as sent.
     if (rc >= 0 || rc == -EAGAIN || rc == -EWOULDBLOCK)
         return 0;
@@ -376,16 +379,24 @@ int SocketTable::Send(int fd, const uint8_t* packet, size_t length, uint32_t add
     return -1;
 }
 
+const AddressBinding* SocketTable::FirstUsable(const InterfaceEntry& in,
+                                               int AddressBinding::*socket) {
+    for (const auto& b : in.bindings)
+        if (b.slot >= 0 && b.*socket >= 0)
+            return &b;
+    return nullptr;
+}
+
 int SocketTable::SendBroadcast(uint8_t* packet, size_t length) {
     for (auto& in : interfaces_) {
-        // The first binding that holds sockets speaks for the interface.
-        auto b = std::find_if(in->bindings.begin(), in->bindings.end(),
-                              [](const AddressBinding& x) { return x.slot >= 0; });
-        if (b == in->bindings.end())
+        // The first binding whose socket works speaks for the interface. A socket that could
+        // not be opened was reported then; passing it over keeps the other copies going.
+        const AddressBinding* b = FirstUsable(*in, &AddressBinding::broadcastSocket);
+        if (!b)
             continue;
         WriteSenderMac(packet, length, in->mac);
         if (Send(b->broadcastSocket, packet, length, kLimitedBroadcast, settings_.device_port,
-                 in->index) < 0)
+                 in->index, *b) < 0)
             return -1;
     }
     return 0;
@@ -394,14 +405,13 @@ int SocketTable::SendBroadcast(uint8_t* packet, size_t length) {
 int SocketTable::SendMulticast(uint8_t* packet, size_t length) {
     const uint32_t group = Group();
     for (auto& in : interfaces_) {
-        auto b = std::find_if(in->bindings.begin(), in->bindings.end(),
-                              [](const AddressBinding& x) { return x.slot >= 0; });
-        if (b == in->bindings.end())
+        const AddressBinding* b = FirstUsable(*in, &AddressBinding::multicastSocket);
+        if (!b)
             continue;
         WriteSenderMac(packet, length, in->mac);
-        if (b->multicastSocket >= 0)
-            ops_.SetMulticastInterface(b->multicastSocket, ntohl(b->address), in->index);
-        if (Send(b->multicastSocket, packet, length, group, settings_.device_port, in->index) < 0)
+        ops_.SetMulticastInterface(b->multicastSocket, ntohl(b->address), in->index);
+        if (Send(b->multicastSocket, packet, length, group, settings_.device_port, in->index, *b) <
+            0)
             return -1;
     }
     return 0;
@@ -409,13 +419,14 @@ int SocketTable::SendMulticast(uint8_t* packet, size_t length) {
 
 int SocketTable::SendUnicast(uint32_t deviceAddress, uint32_t targetMask, uint8_t* packet,
                              size_t length, uint16_t port, bool tftp) {
-    auto socketOf = [tftp](const AddressBinding& b) {
-        return tftp ? b.tftpSocket : b.unicastSocket;
-    };
+    int AddressBinding::*socket =
+        tftp ? &AddressBinding::tftpSocket : &AddressBinding::unicastSocket;
+    // Bindings whose socket could not be opened are left out, as if they were not there.
+    auto usable = [socket](const AddressBinding& b) { return b.slot >= 0 && b.*socket >= 0; };
     bool matched = false;
     for (auto& in : interfaces_) {
         for (auto& b : in->bindings) {
-            if (b.slot < 0)
+            if (!usable(b))
                 continue;
             uint32_t mask = ntohl(b.mask);
             // Of two contiguous masks the longer one has more bits set.
@@ -426,7 +437,7 @@ int SocketTable::SendUnicast(uint32_t deviceAddress, uint32_t targetMask, uint8_
             matched = true;
             if (!tftp)
                 WriteSenderMac(packet, length, in->mac);
-            if (Send(socketOf(b), packet, length, deviceAddress, port, in->index) < 0)
+            if (Send(b.*socket, packet, length, deviceAddress, port, in->index, b) < 0)
                 return -1;
         }
     }
@@ -434,11 +445,11 @@ int SocketTable::SendUnicast(uint32_t deviceAddress, uint32_t targetMask, uint8_
         return 0;
     for (auto& in : interfaces_) {
         for (auto& b : in->bindings) {
-            if (b.slot < 0)
+            if (!usable(b))
                 continue;
             if (!tftp)
                 WriteSenderMac(packet, length, in->mac);
-            if (Send(socketOf(b), packet, length, deviceAddress, port, in->index) < 0)
+            if (Send(b.*socket, packet, length, deviceAddress, port, in->index, b) < 0)
                 return -1;
         }
     }
@@ -468,7 +479,7 @@ int SocketTable::SendGroupReport(const uint8_t* report, size_t length) {
             continue;
         ops_.EnableReuse(fd);
         if (ops_.Bind(fd, ntohl(b->address), settings_.report_port) >= 0)
-            ops_.SendTo(fd, report, length, group, 0, in->index);
+            ops_.SendTo(fd, report, length, group, 0, in->index, ntohl(b->address));
         ops_.Close(fd);
     }
     return 0;

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/EventLoop.h"
@@ -87,7 +89,8 @@ class SocketTable : public Transport {
                  uint16_t port) override;
     int SendGroupReport(const uint8_t* report, size_t length) override;
     int LastError() const override { return lastError_; }
-    // An empty handler detaches the TFTP sockets again.
+    // An empty handler detaches the TFTP sockets again. Sockets that could not be opened are
+    // passed over (they were reported when they failed), so this always succeeds.
     bool AttachTftpWindow(std::function<void(int eventId)> handler) override;
     int ReceiveFromEvent(int eventId, uint8_t* buffer, size_t capacity, uint32_t& fromAddress,
                          uint16_t& fromPort) override;
@@ -110,11 +113,14 @@ class SocketTable : public Transport {
     void Dispatch(int eventId, int fd);
     // The identifier the interface's receivers report under, or 0 when it has none.
     int ReceiverEvent(const InterfaceEntry& in) const;
+    // One copy on fd, from the address of the binding it belongs to.
     int Send(int fd, const uint8_t* packet, size_t length, uint32_t address, uint16_t port,
-             uint32_t ifindex);
+             uint32_t ifindex, const AddressBinding& from);
+    // The interface's first binding with a slot whose socket (the member named) is open.
+    static const AddressBinding* FirstUsable(const InterfaceEntry& in, int AddressBinding::*socket);
     int SendUnicast(uint32_t deviceAddress, uint32_t targetMask, uint8_t* packet, size_t length,
                     uint16_t port, bool tftp);
-    void Error(const char* text);
+    void Error(std::string_view text);
     uint32_t Group() const;
 
     Ui& ui_;
@@ -123,6 +129,7 @@ class SocketTable : public Transport {
     SocketOps& ops_;
     std::vector<std::unique_ptr<InterfaceEntry>> interfaces_;
     std::array<bool, kSlots> slotInUse_{};
+    std::set<uint32_t> noSlotTold_;  // addresses told "Please define enough Event ID."
     std::function<void(int)> notify_;
     std::function<void(int)> tftp_;
     int lastError_ = 0;

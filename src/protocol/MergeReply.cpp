@@ -42,6 +42,20 @@ bool MatchesPending(const PendingSetTarget& pending, const DeviceRecord& s) {
     return pending.address != 0 && pending.address == s.ip;
 }
 
+// A new switch with no room left in the discovery table: told once per round. A round
+// empties the table, so the message is armed again whenever the table has room.
+void RefuseNewDevice(DeviceLists& lists, NoticeList& notices) {
+    if (lists.discoveryFullTold)
+        return;
+    lists.discoveryFullTold = true;
+    notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
+}
+
+void NoteDiscoveryRoom(DeviceLists& lists) {
+    if (lists.discoveryList.GetItemCount(kStateAny) < static_cast<int>(kTableSize))
+        lists.discoveryFullTold = false;
+}
+
 void Reselect(CReportCtrl& list, int row) {
     if (row >= 0 && row < list.GetItemCount())
         list.SetItemStates(row, kStateSelected);
@@ -72,9 +86,10 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
         DrawMonitorRow(lists, settings, mm.index);
         merged.table = ListKind::Monitor;
     } else {
+        NoteDiscoveryRoom(lists);
         const Lookup d = FindDiscoveryByMac(lists, TextOf(s.mac_text));
         if (d.index >= static_cast<int>(kTableSize)) {
-            notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
+            RefuseNewDevice(lists, notices);
             return merged;
         }
         MarkAnswered(settings, s, kStatusAlive, d.found ? kRowAnswered : kRowNew);
@@ -103,9 +118,10 @@ MergeResult MergeVersionOnly(DeviceLists& lists, const Settings& settings, Devic
         DrawMonitorRow(lists, settings, m.index);
         return {ListKind::Monitor, false};
     }
+    NoteDiscoveryRoom(lists);
     const Lookup d = FindDiscoveryByMac(lists, TextOf(s.mac_text));
     if (!d.found && d.index >= static_cast<int>(kTableSize)) {
-        notices.Add("Add fail, out of 256 devices", "Error", Icon::Error);
+        RefuseNewDevice(lists, notices);
         return {};
     }
     MarkAnswered(settings, s, kStatusAlive, d.found ? kRowAnswered : kRowNew);

@@ -1,68 +1,67 @@
 #include "storage/MonitorFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
+#include "storage/RegularFile.h"
 
 namespace pm {
 namespace {
 
-// Up to max bytes of the file, or an empty buffer when it can't be read.
-std::vector<uint8_t> ReadUpTo(const std::string& path, size_t max) {
-    std::vector<uint8_t> bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    bytes.resize(max);
-    size_t got = 0;
-    while (got < max) {
-        const ssize_t n = ::read(fd, bytes.data() + got, max - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
+// A record that polling can use: one with no address (a blank record, or one damaged)
+// would end every polling pass at its place.
+bool HasAddress(const DeviceRecord& r) {
+    return r.ip != 0 && !TextOf(r.ip_text).empty();
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
+// The usable records of a monitor list file (at most 256, in file order), checked as they
+// are read, with one message for each kind of fault. A missing or unreadable file reads as
+// no record. nullopt after "Config File Error" or a refused file.
+std::optional<std::vector<DeviceRecord>> ReadMonitorRecords(Ui& ui, const std::string& path) {
+    FileContents file = ReadRegularFile(path, kMonitorFileMax);
+    if (file.status == FileStatus::NotRegular) {
+        ui.Notice(NotRegularFileText(path), "Error", Icon::Error);
+        return std::nullopt;
     }
-    return true;
-}
-
-bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string temp = path + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
+    if (file.status != FileStatus::Ok)
+        return std::vector<DeviceRecord>{};
+    if (file.size % kRecordSize != 0) {
+        ui.Notice(kConfigFileError, "Error", Icon::Error);
+        return std::nullopt;
     }
-    return true;
+    auto parsed = ParseMonitorFile(file.bytes);
+    if (!parsed) {
+        ui.Notice(kConfigFileError, "Error", Icon::Error);
+        return std::nullopt;
+    }
+    std::vector<DeviceRecord> records;
+    size_t skipped = 0;
+    for (auto& r : *parsed) {
+        if (HasAddress(r))
+            records.push_back(r);
+        else
+            ++skipped;
+    }
+    if (skipped > 0)
+        ui.Notice(SkippedRecordsText(skipped), "Warning", Icon::Warning);
+    if (const uint64_t held = file.size / kRecordSize; held > kTableSize)
+        ui.Notice(MonitorFileCutText(held), "Warning", Icon::Warning);
+    return records;
 }
 
 }  // namespace
 
 std::string MonitorFilePath(const std::string& configFolder) {
     return configFolder + "/" + std::string(kMonitorFileName);
+}
+
+std::string SkippedRecordsText(size_t count) {
+    return "Skipped " + std::to_string(count) +
+           " records of the monitor list file without an IP address";
+}
+
+std::string MonitorFileCutText(uint64_t records) {
+    return "The monitor list file holds " + std::to_string(records) + " devices: only the first " +
+           std::to_string(kTableSize) + " are loaded";
 }
 
 std::vector<FileFilter> MonitorFileFilters() {
@@ -91,10 +90,16 @@ std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists) {
 }
 
 int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path) {
-    if (ReplaceFile(path, BuildMonitorFile(lists)))
-        return 0;
-    ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
-    return -1;
+    switch (ReplaceRegularFile(path, BuildMonitorFile(lists))) {
+        case FileStatus::Ok:
+            return 0;
+        case FileStatus::NotRegular:
+            ui.Notice(NotRegularFileText(path), "Error", Icon::Error);
+            return -1;
+        default:
+            ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
+            return -1;
+    }
 }
 
 void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string& configFolder) {
@@ -108,16 +113,14 @@ bool SaveMonitorListAs(const DeviceLists& lists, Ui& ui) {
 
 void RestoreMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui,
                         const std::string& configFolder) {
-    const auto bytes = ReadUpTo(MonitorFilePath(configFolder), kMonitorFileMax);
-    auto records = ParseMonitorFile(bytes);
-    if (!records) {
+    auto file = ReadMonitorRecords(ui, MonitorFilePath(configFolder));
+    if (!file) {
         lists.monitor.fill(DeviceRecord{});
-        ui.Notice(kConfigFileError, "Error", Icon::Error);
         return;
     }
-    for (size_t k = 0; k < records->size(); ++k) {
+    for (size_t k = 0; k < file->size(); ++k) {
         DeviceRecord& entry = lists.monitor[k];
-        entry = (*records)[k];
+        entry = (*file)[k];
         entry.row_flag = kRowNew;
         entry.missed_polls = 0;
         entry.answered = 1;
@@ -134,12 +137,10 @@ void LoadMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui) {
 
 int LoadMonitorListFrom(DeviceLists& lists, const Settings& settings, Ui& ui,
                         const std::string& path) {
-    auto records = ParseMonitorFile(ReadUpTo(path, kMonitorFileMax));
-    if (!records) {
-        ui.Notice(kConfigFileError, "Error", Icon::Error);
+    auto file = ReadMonitorRecords(ui, path);
+    if (!file)
         return -1;
-    }
-    AddLoadedRecords(lists, settings, ui, std::move(*records));
+    AddLoadedRecords(lists, settings, ui, std::move(*file));
     return 0;
 }
 

@@ -25,6 +25,11 @@ inline constexpr std::string_view kLoadDuplicateDevice = "Duplicate device in mo
 inline constexpr std::string_view kMonitorListFull = "out of 256 device in monitor list";
 inline constexpr std::string_view kMonitorSaveFail = "Save monitor list fail";
 
+// Loading checks each file: records without an address are skipped with one message, and a
+// file of more records than the table holds is cut to 256 with another.
+std::string SkippedRecordsText(size_t count);
+std::string MonitorFileCutText(uint64_t records);
+
 std::string MonitorFilePath(const std::string& configFolder);
 // The one filter of both file dialogs: "config File (*.cfg)", "*.cfg".
 std::vector<FileFilter> MonitorFileFilters();
@@ -36,8 +41,9 @@ std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_
 std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists);
 
 // Writes the first n monitor entries, n = rows of the monitor list. The file is replaced
-// whole (written beside it, then renamed over it), so a failed save leaves the old one
-// intact; a failure is reported with kMonitorSaveFail. Returns 0 or -1.
+// whole (written beside it, then renamed over it; through a link, beside its target), so a
+// failed save leaves the old one intact; a failure is reported with kMonitorSaveFail.
+// Returns 0 or -1.
 int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path);
 // "Monitor save" (to the cfg folder's monitor.cfg) and "Monitor save as" (nothing happens
 // when the dialog is cancelled; true when the list was written).
@@ -45,8 +51,8 @@ void SaveMonitorListDefault(const DeviceLists& lists, Ui& ui, const std::string&
 bool SaveMonitorListAs(const DeviceLists& lists, Ui& ui);
 
 // Start-up: reads the cfg folder's monitor.cfg into an empty monitor table and draws its
-// rows with the settings. Missing file: empty list, no message. Bad size: "Config File
-// Error" and an empty table.
+// rows with the settings. Missing file: empty list, no message. Bad size or not a regular
+// file: its message and an empty table.
 void RestoreMonitorList(DeviceLists& lists, const Settings& settings, Ui& ui,
                         const std::string& configFolder);
 

@@ -1,12 +1,12 @@
 #include "storage/SettingsFile.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 #include "base/AddressText.h"
 #include "base/FixedText.h"
 #include "base/Ui.h"
+#include "storage/RegularFile.h"
 
 namespace pm {
 namespace {
@@ -30,14 +30,23 @@ int ModInverse(int a, int m) {
 
 const int kInverseMultiplier = ModInverse(kScrambleMultiplier, 96);
 
-bool ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    out.assign(limit, 0);
-    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(limit));
-    out.resize(static_cast<size_t>(in.gcount()));
-    return true;
+// Reads the file as StoreSetting and LoadSettings do; false after the message that says why
+// it can't be used.
+bool ReadSettings(Ui& ui, const std::string& path, size_t limit, std::vector<uint8_t>& out) {
+    FileContents file = ReadRegularFile(path, limit);
+    switch (file.status) {
+        case FileStatus::Ok:
+            out = std::move(file.bytes);
+            return true;
+        case FileStatus::NotRegular:
+            ui.Notice(NotRegularFileText(path), "file error", Icon::Error);
+            return false;
+        case FileStatus::Missing:
+        case FileStatus::Failed:
+            break;
+    }
+    ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+    return false;
 }
 
 std::string Unscrambled(std::span<const uint8_t> bytes) {
@@ -203,10 +212,8 @@ std::string SettingsFilePath(const std::string& configFolder) {
 
 int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
     std::vector<uint8_t> file;
-    if (!ReadFile(SettingsFilePath(configFolder), kSettingsFileMax + 1, file)) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+    if (!ReadSettings(ui, SettingsFilePath(configFolder), kSettingsFileMax + 1, file))
         return -1;
-    }
     // A file too long to be ours, or not laid out as ours, counts as a corrupt one.
     if (ParseSettingsFile(file, settings) != SettingsError::None) {
         ui.Notice(kChecksumError, "file error", Icon::Error);
@@ -216,11 +223,12 @@ int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
 }
 
 bool AppendChecksumTo(Ui& ui, const std::string& path) {
-    std::vector<uint8_t> text;
-    if (!ReadFile(path, kSettingsStoreMax + 1, text)) {
+    FileContents file = ReadRegularFile(path, kSettingsStoreMax + 1);
+    if (file.status != FileStatus::Ok) {
         ui.Notice("open file fail", kAppTitle, Icon::None);
         return false;
     }
+    const std::vector<uint8_t>& text = file.bytes;
     if (text.size() > kSettingsStoreMax) {
         ui.Notice("file size too large", kAppTitle, Icon::None);
         return false;
@@ -237,16 +245,18 @@ void AppendSettingsChecksum(Ui& ui, const std::string& path) {
     AppendChecksumTo(ui, path);
 }
 
-void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value,
-                  StoredSetting which) {
+int StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value,
+                 StoredSetting which) {
     const std::string path = SettingsFilePath(configFolder);
     std::vector<uint8_t> file;
-    if (!ReadFile(path, kSettingsStoreMax, file)) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
-        return;
+    if (!ReadSettings(ui, path, kSettingsStoreMax, file))
+        return -1;
+    // A file that fails its check keeps its damage: rewritten, it would get a sound trailer
+    // and its damaged values would load at the next start without a word.
+    if (FoldedSum(file) != 0xFF) {
+        ui.Notice(kStoreRefused, "file error", Icon::Error);
+        return -1;
     }
-    if (FoldedSum(file) != 0xFF)
-        ui.Notice(kChecksumError, kAppTitle, Icon::None);
     std::string text = Unscrambled(file);
 
     // Find the six keys in order, each search starting where the previous key was found.
@@ -256,21 +266,21 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
         at[k] = text.find(kKeys[k], from);
         if (at[k] == std::string::npos) {
             ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
-            return;
+            return -1;
         }
         from = at[k];
     }
     auto valueAt = [&](int k) { return at[k] + kKeys[k].size(); };
     if (valueAt(5) > text.size() || valueAt(4) >= text.size() || valueAt(2) >= text.size()) {
         ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
-        return;
+        return -1;
     }
     const size_t timerLen = static_cast<size_t>(DigitValue(text[valueAt(2)]));
     const size_t refreshLen = static_cast<size_t>(DigitValue(text[valueAt(4)]));
     const size_t end = valueAt(5) + refreshLen + 2;  // the refresh value and its line end
     if (end > text.size() || valueAt(3) + timerLen > text.size() || value.size() > 9) {
         ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
-        return;
+        return -1;
     }
     text.resize(end);  // the old trailer goes
 
@@ -292,33 +302,27 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
             break;
     }
 
-    // Write beside the file and rename over it, so a failed write never leaves a file
-    // without its trailer.
-    const std::string temp = path + ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
-            return;
-        }
-        for (char c : text)
-            out.put(static_cast<char>(Scramble(static_cast<uint8_t>(c))));
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(temp);
-            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
-            return;
-        }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() + 2);
+    for (char c : text)
+        bytes.push_back(Scramble(static_cast<uint8_t>(c)));
+    if (bytes.size() > kSettingsStoreMax) {
+        ui.Notice("file size too large", kAppTitle, Icon::None);
+        return -1;
     }
-    std::error_code ec;
-    if (!AppendChecksumTo(ui, temp)) {
-        std::filesystem::remove(temp, ec);
-        return;
-    }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+    const auto trailer = ChecksumTrailer(bytes);
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    // Written whole beside the file (through a link, beside its target) and renamed over it,
+    // so a failed write never leaves a file without its trailer.
+    switch (ReplaceRegularFile(path, bytes)) {
+        case FileStatus::Ok:
+            return 0;
+        case FileStatus::NotRegular:
+            ui.Notice(NotRegularFileText(path), "file error", Icon::Error);
+            return -1;
+        default:
+            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+            return -1;
     }
 }
 

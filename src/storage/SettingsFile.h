@@ -57,8 +57,10 @@ enum class StoredSetting {
     RefreshTime = 3,
 };
 // Rewrites one value; any other `which` rewrites the file unchanged with a fresh trailer.
-void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view text,
-                  StoredSetting which);
+// A file that fails its checksum is left as it is, with kStoreRefused. 0, or -1 after a
+// message.
+int StoreSetting(Ui& ui, const std::string& configFolder, std::string_view text,
+                 StoredSetting which);
 // Appends the trailer to the file at path.
 void AppendSettingsChecksum(Ui& ui, const std::string& path);
 
@@ -66,5 +68,8 @@ void AppendSettingsChecksum(Ui& ui, const std::string& path);
 inline constexpr std::string_view kChecksumError = "define.ecf checksum error";
 inline constexpr std::string_view kSettingsUnreadable = "define.ecf can't be read";
 inline constexpr std::string_view kAppWillFail = "It will cause the application fail\n ";
+inline constexpr std::string_view kStoreRefused =
+    "define.ecf checksum error\nThe damaged file is left as it is: the setting holds for this "
+    "run only.";
 
 }  // namespace pm

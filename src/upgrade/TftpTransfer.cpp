@@ -44,10 +44,12 @@ void TftpTransfer::Fail(UpgradeOutcome outcome) {
 void TftpTransfer::AppendUpgradeLog(const std::string& text) {
     char stamp[20];
     FormatLogTime(stamp);
-    if (!AppendLogText(context_.ui, context_.configFolder, std::string(stamp) + " "))
+    if (!AppendLogText(context_.ui, context_.configFolder, std::string(stamp) + " ",
+                       context_.eventLog))
         return;
     AppendLogText(context_.ui, context_.configFolder,
-                  AddressToText(context_.watch.targetAddress) + " " + text + " \r\n");
+                  AddressToText(context_.watch.targetAddress) + " " + text + " \r\n",
+                  context_.eventLog);
 }
 
 int TftpTransfer::StartTransfer() {

@@ -13,6 +13,7 @@
 #include "net/InterfaceSource.h"
 #include "net/Transport.h"
 #include "protocol/UpgradeWatch.h"
+#include "storage/EventLog.h"
 
 namespace pm {
 
@@ -27,6 +28,7 @@ struct UpgradeContext {
     EventLoop& loop;
     Ui& ui;
     const std::string& configFolder;  // where the event log is written
+    EventLogState& eventLog;
 };
 
 }  // namespace pm

@@ -161,6 +161,17 @@ TEST_F(PollingTest, SilentSwitchesOfOneTickShareOneTimeStamp) {
     EXPECT_EQ(lines[1], std::string(stamp) + " 10.1.0.22 Not alive \r\n");
 }
 
+TEST_F(PollingTest, ALogThatCannotBeWrittenIsToldOnceForTheWholeRun) {
+    p.configFolder = t.dir.File("gone");  // no such folder: every append fails
+    AddMonitored(p, MakeDevice("10.1.0.21", 21));
+    AddMonitored(p, MakeDevice("10.1.0.22", 22));
+    silent = {p.lists.monitor[0].ip, p.lists.monitor[1].ip};
+    Start();
+    RunFor(120 * kSecond);  // two switches, several ticks
+    EXPECT_EQ(p.lists.monitor[0].status_mark, 1);
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kLogOpenError)});
+}
+
 TEST_F(PollingTest, EmptyListSendsAndLogsNothing) {
     Start();
     RunFor(10 * 60 * kSecond);

@@ -411,6 +411,13 @@ TEST_F(ConfigurationSetTest, EachCheckRefusesWithItsMessageAndSendsNothing) {
          },
          "Group Interval value must between 120-1225\n0 means disable switch group interval",
          "Error"},
+        {"interval 4294967416",
+         [](auto& in) {
+             in.groupIntervalEnabled = true;
+             in.groupInterval = "4294967416";
+         },
+         "Group Interval value must between 120-1225\n0 means disable switch group interval",
+         "Error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

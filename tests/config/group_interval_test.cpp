@@ -142,6 +142,16 @@ TEST_F(GroupIntervalTest, FileFailureStillChangesTheRunningReport) {
     EXPECT_EQ(t.loop.PeriodOf(p.GroupReportTimer()), 240000u);
 }
 
+TEST_F(GroupIntervalTest, ADamagedSettingsFileIsLeftAloneWithOneMessage) {
+    auto damaged = ReadFileBytes();
+    damaged[3] ^= 0x01;
+    WriteFile(damaged);
+    ASSERT_TRUE(ApplyGroupInterval(context, "300"));
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kStoreRefused)});
+    EXPECT_EQ(ReadFileBytes(), damaged);
+    EXPECT_EQ(t.loop.PeriodOf(p.GroupReportTimer()), 300000u);  // for this run
+}
+
 TEST_F(GroupIntervalTest, ArmingNeedsTheFlagAndAnInterval) {
     p.settings.multicast_timer_flag = 1;
     p.settings.multicast_timer = 0;

@@ -169,6 +169,9 @@ TEST(Validation, GroupIntervalRule) {
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(ParseGroupInterval(text), expected) << text;
+    // Longer than the form's four characters: refused, never read past an int's range.
+    for (const char* text : {"4294967416", "4294967296", "00120", "00000000000000000120"})
+        EXPECT_EQ(ParseGroupInterval(text), std::nullopt) << text;
 }
 
 TEST(Validation, AddressText) {

@@ -2,14 +2,20 @@
 // namespace from a scratch folder with its own cfg/, so the build's settings and log stay
 // untouched.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
+#include "base/AddressText.h"
+#include "base/DeviceText.h"
 #include "inventory/DeviceRecord.h"
 #include "lab/support/Lab.h"
 #include "storage/DefaultSettings.h"
@@ -218,6 +224,74 @@ TEST_F(CliLab, UpgradeEndsOnlyWhenTheSwitchIsBack) {
     EXPECT_NE(r.err.find("Upgrade successful"), std::string::npos) << r.err;
     EXPECT_EQ(sim1_->Sim().Image(0), image);
     EXPECT_EQ(sim1_->Sim().ImageName(0), "fw.bin");
+}
+
+TEST_F(CliLab, BytesThatAreNotUtf8NeverAbortTheJsonOutput) {
+    // A flood of switches whose texts are no UTF-8: Latin-1 bytes, lone continuation bytes,
+    // cut sequences, overlong forms, surrogates, and random high bytes.
+    const std::string crowd = lab_->AddSwitch(0, "10.201.1.100/24");
+    ASSERT_TRUE(lab_->Ok());
+    constexpr int kCrowd = 24;
+    const std::string fixed[] = {"core-\xFF\xFE", "\x80\x81",     "a\xE2\x82",
+                                 "\xC0\xAF",      "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+    std::mt19937 rng(13);
+    std::vector<sim::SwitchConfig> switches;
+    std::map<std::string, std::string> nameOf;  // MAC text -> the system name it sends
+    for (int i = 0; i < kCrowd; ++i) {
+        if (i > 0) {
+            ASSERT_TRUE(lab::Sh("ip -n " + crowd + " addr add 10.201.1." + std::to_string(100 + i) +
+                                "/24 dev eth0"));
+        }
+        sim::SwitchConfig c;
+        c.mac = {0x02, 0x50, 0x4D, 0x00, 0x01, static_cast<uint8_t>(i)};
+        c.ip = *sim::ParseIp("10.201.1." + std::to_string(100 + i));
+        c.iface = "eth0";
+        std::string text = i < static_cast<int>(std::size(fixed)) ? fixed[i] : std::string();
+        while (text.size() < 12)
+            text.push_back(static_cast<char>(0x80 + rng() % 0x80));
+        c.systemName = text;
+        c.location = text;
+        c.product = "QR_" + text;
+        nameOf[FormatMac(c.mac.data())] = text;
+        switches.push_back(c);
+    }
+    lab::SimThread sims(crowd, sim::SimOptions{}, switches);
+    ASSERT_EQ(sims.Error(), "");
+
+    const CliRun r = Cli("discover --json --wait 2");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto all = nlohmann::json::parse(r.out);
+    EXPECT_EQ(all.size(), static_cast<size_t>(kCrowd) + 2) << r.out;  // nothing lost
+    int decoded = 0;
+    for (const auto& sw : all) {
+        const auto it = nameOf.find(sw["mac"]);
+        if (it == nameOf.end())
+            continue;
+        EXPECT_EQ(sw["system_name"], DecodeDeviceText(it->second));
+        EXPECT_EQ(sw["location"], DecodeDeviceText(it->second));
+        EXPECT_EQ(sw["product_name_raw"], DecodeDeviceText("QR_" + it->second));
+        ++decoded;
+    }
+    EXPECT_EQ(decoded, kCrowd);
+
+    // The monitor's reports too, with the names the polled switches send.
+    const std::string file = dir_.File("watch.cfg");
+    WriteMonitorFile(file, {{"10.201.1.100", "02504d000100"}, {"10.201.1.101", "02504d000101"}});
+    const CliRun m = Cli("monitor " + file + " --json --count 1 --refresh 1");
+    ASSERT_EQ(m.exitCode, 0) << m.err;
+    const auto tick = nlohmann::json::parse(m.out);
+    ASSERT_EQ(tick["switches"].size(), 2u) << m.out;
+    EXPECT_EQ(tick["switches"][0]["system_name"], DecodeDeviceText(nameOf.at("02504d000100")));
+}
+
+TEST_F(CliLab, AMonitorFileThatIsAFifoIsRefusedAtOnce) {
+    const std::string fifo = dir_.File("watch.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun r = Cli("monitor " + fifo + " --count 1");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(fifo + " is not a regular file"), std::string::npos) << r.err;
 }
 
 TEST_F(CliLab, UsageErrorsExitWithTwo) {

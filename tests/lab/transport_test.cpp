@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "app/PollLoop.h"
 #include "base/Bytes.h"
@@ -244,6 +245,48 @@ TEST_F(TransportLab, ToDevicePicksTheBindingOnTheDevicesSubnetElseSendsThroughEv
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].from, Ip("10.202.1.2"));
     EXPECT_EQ(seen[0].senderMac, Iface("m1").mac);
+}
+
+TEST_F(TransportLab, EachCopyLeavesFromItsOwnBindingsAddress) {
+    // A second address on the subnet of the switch behind m1: requests to it go out of both.
+    ASSERT_TRUE(lab_->ManagerIp("addr add 10.202.1.3/24 dev m1"));
+    struct Undo {
+        ~Undo() { lab_->ManagerIp("addr del 10.202.1.3/24 dev m1"); }
+    } undo;
+    monitor_->Pass();
+    const auto& m1 = Iface("m1");
+    ASSERT_EQ(m1.bindings.size(), 2u);
+
+    auto poll = Request(5);
+    ASSERT_EQ(table_->SendToDevice(Ip("10.202.1.30"), poll.data(), poll.size()), 0);
+    Collect(2);
+    std::multiset<uint32_t> sources;
+    for (const auto& r : Sim(2).Requests())
+        sources.insert(r.from);
+    EXPECT_EQ(sources, (std::multiset<uint32_t>{Ip("10.202.1.2"), Ip("10.202.1.3")}));
+
+    // The switch answers each TFTP copy to where it came from: one answer per binding.
+    std::map<int, int> answersByEvent;
+    ASSERT_TRUE(table_->AttachTftpWindow([&](int id) {
+        uint8_t buffer[512];
+        uint32_t from = 0;
+        uint16_t port = 0;
+        if (table_->ReceiveFromEvent(id, buffer, sizeof buffer, from, port) >= 4)
+            ++answersByEvent[id];
+    }));
+    const uint8_t request[] = {0, 2, 'i', 'm', 'g', 0, 'o', 'c', 't', 'e', 't', 0};
+    ASSERT_EQ(table_->SendTftp(Ip("10.202.1.30"), 0xFFFFFF00, request, sizeof request, 69), 0);
+    auto answers = [&] {
+        int n = 0;
+        for (const auto& [id, count] : answersByEvent)
+            n += count;
+        return n;
+    };
+    loop_.RunUntil([&] { return answers() >= 2; }, 3000);
+    loop_.Run(250);
+    table_->AttachTftpWindow(nullptr);
+    EXPECT_EQ(answersByEvent,
+              (std::map<int, int>{{m1.bindings[0].tftpEvent, 1}, {m1.bindings[1].tftpEvent, 1}}));
 }
 
 TEST_F(TransportLab, MonitorFollowsAddressChangesAndReusesSlots) {

@@ -159,5 +159,23 @@ TEST_F(InterfaceMonitorTest, TheTwentyFifthAddressIsToldOnceAndGetsTheFirstSlotT
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
+TEST_F(InterfaceMonitorTest, AnAddressWithoutASlotIsToldOnceEvenWhenAnotherAdapterFreesOne) {
+    AdapterEntry full = Adapter("eth0", 2, {});
+    for (int i = 0; i < 24; ++i)
+        full.addresses.push_back(
+            {htonl(0x0A000001u + static_cast<uint32_t>(i)), Net("255.0.0.0"), false});
+    source.adapters = {
+        full, Adapter("eth1", 3, {{"172.16.0.2", "255.255.0.0"}, {"172.16.0.3", "255.255.0.0"}})};
+    monitor.Pass();
+    EXPECT_EQ(ui.messages.size(), 2u);  // one for each address left without a slot
+
+    // One slot frees: the first of eth1's two takes it, the second is not told again.
+    source.adapters[0].addresses.pop_back();
+    for (int pass = 0; pass < 3; ++pass)
+        monitor.Pass();
+    EXPECT_TRUE(table.Binding(1, 0).slot >= 0 || table.Binding(1, 1).slot >= 0);
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
 }  // namespace
 }  // namespace pm

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "net/GroupReport.h"
 #include "net/SocketTable.h"
@@ -126,15 +127,17 @@ struct SocketFailure {
 };
 
 TEST_F(SocketTableTest, EachSocketReportsItsOwnFailureAndTheBindingStays) {
+    // Each with the system's reason (the fake binds fail with EADDRINUSE).
     const SocketFailure cases[] = {
-        {{4001}, 0, {"Bind socket error"}},
-        {{64517}, 0, {"Bind tftps socket error"}},
-        {{4000}, 0, {"Bind socket error"}},
-        {{4006}, 0, {"Bind  socket error"}},
+        {{4001}, 0, {"Bind socket error\n10.0.0.2:4001: Address already in use"}},
+        {{64517}, 0, {"Bind tftps socket error\n10.0.0.2:64517: Address already in use"}},
+        {{4000}, 0, {"Bind socket error\n10.0.0.2:4000: Address already in use"}},
+        {{4006}, 0, {"Bind  socket error\n10.0.0.2:4006: Address already in use"}},
         {{},
          EMFILE,
-         {"Create socket error.", "Create tftp socket error.", "Create socket error.",
-          "Creat Socket error"}},
+         {"Create socket error.\nToo many open files",
+          "Create tftp socket error.\nToo many open files",
+          "Create socket error.\nToo many open files", "Creat Socket error\nToo many open files"}},
     };
     for (const auto& c : cases) {
         test::FakeUi u;
@@ -149,6 +152,56 @@ TEST_F(SocketTableTest, EachSocketReportsItsOwnFailureAndTheBindingStays) {
             EXPECT_EQ(m.caption, "Error");
         EXPECT_EQ(t.BindingCount(0), 1u);
     }
+}
+
+TEST_F(SocketTableTest, ASocketThatFailedToOpenIsPassedOverByEverySend) {
+    // eth0's first address gets none of its four ports; its second and eth1's get all.
+    table.AddInterface("eth0", 2, kMacA);
+    ops.bindFailPorts = {4000, 4001, 4006, 64517};
+    table.OpenBinding(0, Net("10.0.0.2"), Net("255.0.0.0"));
+    ops.bindFailPorts.clear();
+    table.OpenBinding(0, Net("10.0.0.3"), Net("255.0.0.0"));
+    AddInterface("eth1", 3, kMacB, {{"172.16.0.2", "255.255.0.0"}});
+    EXPECT_EQ(ui.messages.size(), 4u);  // told once each, when the bind failed
+    const AddressBinding& good = table.Binding(0, 1);
+    const AddressBinding& other = table.Binding(1, 0);
+    auto packet = Packet();
+
+    struct Case {
+        const char* name;
+        std::function<int()> send;
+        std::vector<std::pair<int, uint32_t>> copies;  // socket, source address
+    };
+    const Case cases[] = {
+        {"broadcast",
+         [&] { return table.SendBroadcast(packet.data(), packet.size()); },
+         {{good.broadcastSocket, Host("10.0.0.3")}, {other.broadcastSocket, Host("172.16.0.2")}}},
+        {"multicast",
+         [&] { return table.SendMulticast(packet.data(), packet.size()); },
+         {{good.multicastSocket, Host("10.0.0.3")}, {other.multicastSocket, Host("172.16.0.2")}}},
+        {"to a device on the subnet",
+         [&] { return table.SendToDevice(Host("10.9.9.9"), packet.data(), packet.size()); },
+         {{good.unicastSocket, Host("10.0.0.3")}}},
+        {"to a device on no local subnet",
+         [&] { return table.SendToDevice(Host("192.168.5.5"), packet.data(), packet.size()); },
+         {{good.unicastSocket, Host("10.0.0.3")}, {other.unicastSocket, Host("172.16.0.2")}}},
+        {"tftp",
+         [&] {
+             return table.SendTftp(Host("192.168.5.5"), Host("255.255.255.0"), packet.data(),
+                                   packet.size(), 69);
+         },
+         {{good.tftpSocket, Host("10.0.0.3")}, {other.tftpSocket, Host("172.16.0.2")}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ops.sends.clear();
+        EXPECT_EQ(c.send(), 0);
+        std::vector<std::pair<int, uint32_t>> copies;
+        for (const auto& s : ops.sends)
+            copies.emplace_back(s.fd, s.source);
+        EXPECT_EQ(copies, c.copies);
+    }
+    EXPECT_EQ(ui.messages.size(), 4u);
 }
 
 TEST_F(SocketTableTest, AFailedJoinLeavesTheMulticastSocketOpenButSilent) {
@@ -345,18 +398,23 @@ TEST_F(SocketTableTest, WithoutAHandlerAWaitingDatagramIsReadAndDropped) {
     EXPECT_TRUE(ops.inbox[fd].empty());
 }
 
-TEST_F(SocketTableTest, AttachTftpWindowRoutesTftpEventsAndReportsAFailedSocket) {
+TEST_F(SocketTableTest, AttachTftpWindowRoutesTftpEventsAndPassesOverAFailedSocket) {
     AddInterface("eth0", 2, kMacA, {{"10.0.0.2", "255.0.0.0"}, {"10.0.0.3", "255.0.0.0"}});
     std::vector<int> events;
     EXPECT_TRUE(table.AttachTftpWindow([&](int id) { events.push_back(id); }));
     loop.watches.at(table.Binding(0, 1).tftpSocket)();
     EXPECT_EQ(events, std::vector<int>{33280});
 
+    // A TFTP socket that failed to bind was told then; the bindings after it still attach.
     ops.bindFailPorts = {64517};
     table.OpenBinding(0, Net("10.0.0.4"), Net("255.0.0.0"));
+    ops.bindFailPorts.clear();
+    table.OpenBinding(0, Net("10.0.0.5"), Net("255.0.0.0"));
     ui.Clear();
-    EXPECT_FALSE(table.AttachTftpWindow([&](int id) { events.push_back(id); }));
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"tftp WSAAsyncSelect Error!"});
+    EXPECT_TRUE(table.AttachTftpWindow([&](int id) { events.push_back(id); }));
+    EXPECT_TRUE(ui.messages.empty());
+    loop.watches.at(table.Binding(0, 3).tftpSocket)();
+    EXPECT_EQ(events, (std::vector<int>{33280, 33288}));
 }
 
 TEST_F(SocketTableTest, CloseAllClosesEverySocket) {

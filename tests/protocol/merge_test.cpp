@@ -120,19 +120,23 @@ TEST_F(MergeTest, ARevisionOneReplyWithoutModeEmptiesTheDiscoveryColumnButNotThe
     EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonMode), "Static");
 }
 
-TEST_F(MergeTest, The257thDeviceIsRefusedEachTime) {
-    for (int i = 0; i < 256; ++i)
-        Deliver(Reply(kId, Mac(static_cast<uint8_t>(i), 1)), Ip(10, 0, 1, static_cast<uint8_t>(i)));
-    ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 256);
+TEST_F(MergeTest, The257thDeviceIsRefusedAndToldOncePerDiscoveryRound) {
+    auto fill = [&] {
+        for (int i = 0; i < 256; ++i)
+            Deliver(Reply(kId, Mac(static_cast<uint8_t>(i), 1)),
+                    Ip(10, 0, 1, static_cast<uint8_t>(i)));
+        ASSERT_EQ(p.lists.discoveryList.GetItemCount(), 256);
+    };
+    fill();
     EXPECT_TRUE(t.ui.messages.empty());
 
     Deliver(Reply(kId, Mac(0, 2)), Ip(10, 0, 2, 0));
+    Deliver(Reply(kId, Mac(1, 2)), Ip(10, 0, 2, 1));
     Deliver(Reply(kId, Mac(0, 2)), Ip(10, 0, 2, 0));
-    EXPECT_EQ(t.ui.Texts(), (std::vector<std::string>{"Add fail, out of 256 devices",
-                                                      "Add fail, out of 256 devices"}));
+    EXPECT_EQ(t.ui.Texts(), (std::vector<std::string>{"Add fail, out of 256 devices"}));
     EXPECT_EQ(t.ui.messages[0].caption, "Error");
     EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 256);
-    // A known device still updates, and so does one of another version.
+    // A known device still updates; one of another version is refused without a word more.
     Reply known(kId, Mac(7, 1));
     known.Text(FieldType::SystemName, "still");
     Deliver(known, Ip(10, 0, 1, 7));
@@ -140,7 +144,14 @@ TEST_F(MergeTest, The257thDeviceIsRefusedEachTime) {
     Reply old(kId, Mac(1, 3));
     old.header.major = 1;
     Deliver(old, Ip(10, 0, 3, 1));
-    EXPECT_EQ(t.ui.messages.size(), 3u);
+    EXPECT_EQ(t.ui.messages.size(), 1u);
+
+    // The next round is told again, once.
+    ASSERT_EQ(Discover(p.lists, p.net, p.settings, p.ui), 0);
+    fill();
+    Deliver(old, Ip(10, 0, 3, 1));
+    Deliver(Reply(kId, Mac(0, 2)), Ip(10, 0, 2, 0));
+    EXPECT_EQ(t.ui.messages.size(), 2u);
 }
 
 TEST_F(MergeTest, SetSuccessfulOnlyForAcknowledgementsOfThePendingTarget) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -35,13 +37,14 @@ TEST(EventLog, AppendClearAndView) {
     test::TestProgram t;
     const std::string folder = t.program.configFolder;
     const std::string line = "03/07/2026 14:05:09 192.168.1.20 Not alive \r\n";
-    EXPECT_TRUE(AppendLogText(t.ui, folder, line));
-    EXPECT_TRUE(AppendLogText(t.ui, folder, line));
+    EventLogState state;
+    EXPECT_TRUE(AppendLogText(t.ui, folder, line, state));
+    EXPECT_TRUE(AppendLogText(t.ui, folder, line, state));
     EXPECT_EQ(ReadAll(LogFilePath(folder)), line + line);
 
     ClearLog(folder);
     EXPECT_EQ(ReadAll(LogFilePath(folder)), "");
-    EXPECT_TRUE(AppendLogText(t.ui, folder, line));
+    EXPECT_TRUE(AppendLogText(t.ui, folder, line, state));
     EXPECT_EQ(ReadAll(LogFilePath(folder)), line);
 
     // Clearing a missing log leaves an empty one behind.
@@ -55,15 +58,90 @@ TEST(EventLog, AppendClearAndView) {
     EXPECT_TRUE(t.ui.messages.empty());
 }
 
-TEST(EventLog, UnwritableFolderSaysSo) {
+TEST(EventLog, AnUnwritableFolderIsToldOncePerRun) {
     test::TestProgram t;
     const std::string missing = t.dir.File("no/such/folder");
-    EXPECT_FALSE(AppendLogText(t.ui, missing, "x"));
-    ViewLog(t.ui, missing);
-    ASSERT_EQ(t.ui.messages.size(), 2u);
+    EventLogState state;
+    EXPECT_FALSE(AppendLogText(t.ui, missing, "x\r\n", state));
+    EXPECT_FALSE(AppendLogText(t.ui, missing, "y\r\n", state));
+    ASSERT_EQ(t.ui.messages.size(), 1u);
     EXPECT_EQ(t.ui.messages[0],
               (test::Message{"syslog.log not exit", "Error", Icon::Error, Owner::NoWindow}));
+    ViewLog(t.ui, missing);
+    EXPECT_EQ(t.ui.messages.size(), 2u);
     EXPECT_TRUE(t.ui.opened.empty());
+}
+
+// Writes past limit bytes fail with EFBIG, as a full disk fails them with ENOSPC.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t limit) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = saved_;
+        r.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(EventLog, AFailedWriteIsToldOncePerRunAndLeavesNoBrokenLine) {
+    test::TestProgram t;
+    const std::string folder = t.program.configFolder;
+    const std::string line = "03/07/2026 14:05:09 192.168.1.20 Not alive \r\n";
+    EventLogState state;
+    ASSERT_TRUE(AppendLogText(t.ui, folder, line, state));
+    {
+        FileSizeLimit full(line.size() + 10);
+        EXPECT_FALSE(AppendLogText(t.ui, folder, line, state));
+        EXPECT_FALSE(AppendLogText(t.ui, folder, line, state));
+    }
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    EXPECT_EQ(t.ui.messages[0], (test::Message{"syslog.log write fail: File too large", "Error",
+                                               Icon::Error, Owner::NoWindow}));
+    EXPECT_EQ(ReadAll(LogFilePath(folder)), line);
+    EXPECT_TRUE(AppendLogText(t.ui, folder, line, state));
+    EXPECT_EQ(t.ui.messages.size(), 1u);
+}
+
+TEST(EventLog, RotatesAtOneMebibyteBetweenLines) {
+    test::TestProgram t;
+    const std::string folder = t.program.configFolder;
+    const std::string path = LogFilePath(folder);
+    const std::string old = path + ".1";
+    EventLogState state;
+    // Nearly full: 25 bytes left.
+    const std::string filler = std::string(kLogRotateBytes - 26, 'a') + "\n";
+    std::ofstream(path, std::ios::binary) << filler;
+
+    // A firmware line comes in two writes; the log turns over only between whole lines.
+    const std::string stamp = "03/07/2026 14:05:09 ", rest = "10.0.0.1 Flash error \r\n";
+    ASSERT_TRUE(AppendLogText(t.ui, folder, stamp, state));
+    ASSERT_TRUE(AppendLogText(t.ui, folder, rest, state));
+    EXPECT_FALSE(std::filesystem::exists(old));
+    EXPECT_EQ(ReadAll(path), filler + stamp + rest);
+
+    const std::string line = "03/07/2026 14:05:10 10.0.0.2 Not alive \r\n";
+    ASSERT_TRUE(AppendLogText(t.ui, folder, line, state));
+    EXPECT_EQ(ReadAll(old), filler + stamp + rest);  // one old generation
+    EXPECT_EQ(ReadAll(path), line);
+
+    // The next turn replaces that generation; "Clear log" removes both.
+    std::ofstream(path, std::ios::binary | std::ios::app) << filler;
+    ASSERT_TRUE(AppendLogText(t.ui, folder, line, state));
+    EXPECT_EQ(ReadAll(old), line + filler);
+    EXPECT_EQ(ReadAll(path), line);
+    ClearLog(folder);
+    EXPECT_FALSE(std::filesystem::exists(old));
+    EXPECT_EQ(ReadAll(path), "");
+    EXPECT_TRUE(t.ui.messages.empty());
 }
 
 }  // namespace

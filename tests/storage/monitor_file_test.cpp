@@ -5,9 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "inventory/RowBuilders.h"
+#include "storage/GuardedFifo.h"
 #include "storage/MonitorFile.h"
+#include "storage/RegularFile.h"
 #include "support/MonitoredDevices.h"
 #include "support/TestProgram.h"
 
@@ -190,6 +193,100 @@ TEST_F(MonitorFileTest, LoadStopsAtTheTableSize) {
     EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 256);
     EXPECT_EQ(TextOf(p.lists.monitor[255].ip_text), "10.3.0.1");
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"out of 256 device in monitor list"});
+}
+
+// n distinct devices, 10.4.x.y, each with its own MAC.
+std::vector<DeviceRecord> ManyDevices(int n) {
+    std::vector<DeviceRecord> out;
+    for (int i = 0; i < n; ++i) {
+        DeviceRecord d =
+            MakeDevice("10.4." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1), 0);
+        char mac[16];
+        std::snprintf(mac, sizeof mac, "00aa%08x", static_cast<unsigned>(i));
+        SetText(d.mac_text, mac);
+        out.push_back(d);
+    }
+    return out;
+}
+
+TEST_F(MonitorFileTest, RecordsWithoutAnAddressAreSkippedWithOneMessageSoPollingReachesTheRest) {
+    DeviceRecord noNumber = MakeDevice("10.1.0.13", 3);
+    noNumber.ip = 0;
+    DeviceRecord noText = MakeDevice("10.1.0.14", 4);
+    SetText(noText.ip_text, "");
+    WriteFile(DefaultPath(), FileOf({MakeDevice("10.1.0.11", 1), DeviceRecord{}, noNumber, noText,
+                                     MakeDevice("10.1.0.12", 2)}));
+    const test::Message skipped{"Skipped 3 records of the monitor list file without an IP address",
+                                "Warning", Icon::Warning, Owner::MainWindow};
+
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
+    EXPECT_EQ(ListedAddresses(p), (std::vector<std::string>{"10.1.0.11", "10.1.0.12"}));
+    EXPECT_EQ(p.lists.monitor[1].ip, test::HostAddress("10.1.0.12"));  // no gap before it
+    EXPECT_EQ(t.ui.messages, std::vector<test::Message>{skipped});
+
+    test::TestProgram byMenu;
+    Columns(byMenu.program);
+    ASSERT_EQ(LoadMonitorListFrom(byMenu.program.lists, byMenu.program.settings, byMenu.program.ui,
+                                  DefaultPath()),
+              0);
+    EXPECT_EQ(ListedAddresses(byMenu.program),
+              (std::vector<std::string>{"10.1.0.11", "10.1.0.12"}));
+    EXPECT_EQ(byMenu.ui.messages, std::vector<test::Message>{skipped});
+}
+
+TEST_F(MonitorFileTest, AFileOfMoreThan256RecordsIsCutAndSaysSo) {
+    WriteFile(DefaultPath(), FileOf(ManyDevices(300)));
+    const std::vector<std::string> cut{
+        "The monitor list file holds 300 devices: only the first 256 are loaded"};
+    RestoreMonitorList(p.lists, p.settings, p.ui, p.configFolder);
+    EXPECT_EQ(p.lists.monitorList.GetItemCount(kStateAny), 256);
+    EXPECT_EQ(t.ui.Texts(), cut);
+
+    test::TestProgram byMenu;
+    Columns(byMenu.program);
+    ASSERT_EQ(LoadMonitorListFrom(byMenu.program.lists, byMenu.program.settings, byMenu.program.ui,
+                                  DefaultPath()),
+              0);
+    EXPECT_EQ(byMenu.program.lists.monitorList.GetItemCount(kStateAny), 256);
+    EXPECT_EQ(byMenu.ui.Texts(), cut);
+}
+
+TEST_F(MonitorFileTest, AFifoOrAFolderIsRefusedAtOnce) {
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "fifo" : "folder");
+        test::TestProgram q;
+        Columns(q.program);
+        const std::string path = MonitorFilePath(q.program.configFolder);
+        std::optional<test::GuardedFifo> guard;
+        if (fifo) {
+            guard.emplace(path);
+            ASSERT_TRUE(guard->Ok());
+        } else {
+            std::filesystem::create_directory(path);
+        }
+        const std::vector<std::string> refused{NotRegularFileText(path)};
+        RestoreMonitorList(q.program.lists, q.program.settings, q.program.ui,
+                           q.program.configFolder);
+        EXPECT_EQ(q.ui.Texts(), refused);
+        q.ui.Clear();
+        EXPECT_EQ(LoadMonitorListFrom(q.program.lists, q.program.settings, q.program.ui, path), -1);
+        EXPECT_EQ(q.ui.Texts(), refused);
+        EXPECT_EQ(q.program.lists.monitorList.GetItemCount(kStateAny), 0);
+    }
+}
+
+TEST_F(MonitorFileTest, SaveThroughASymbolicLinkUpdatesItsTarget) {
+    std::filesystem::create_directory(t.dir.File("shared"));
+    const std::string shared = t.dir.File("shared/team.cfg");
+    WriteFile(shared, {});
+    std::filesystem::permissions(shared, std::filesystem::perms(0640));
+    std::filesystem::create_symlink("shared/team.cfg", DefaultPath());
+    AddMonitored(p, MakeDevice("10.1.0.11", 1));
+    SaveMonitorListDefault(p.lists, p.ui, p.configFolder);
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(DefaultPath()));
+    EXPECT_EQ(ReadFile(shared).size(), kRecordSize);
+    EXPECT_EQ(std::filesystem::status(shared).permissions(), std::filesystem::perms(0640));
 }
 
 TEST_F(MonitorFileTest, DialogsProposeTheirNamesAndCancelDoesNothing) {

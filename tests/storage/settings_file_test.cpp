@@ -2,8 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "storage/DefaultSettings.h"
+#include "storage/GuardedFifo.h"
+#include "storage/RegularFile.h"
 #include "storage/SettingsFile.h"
 #include "support/TestProgram.h"
 
@@ -198,16 +201,33 @@ TEST_F(SettingsStore, GroupIntervalFlagAndTimer) {
               std::string::npos);
 }
 
-TEST_F(SettingsStore, BadChecksumIsReportedAndMendedByTheRewrite) {
-    auto file = ReadAll(path());
-    file[file.size() - 2] ^= 0x10;  // damage the trailer only
-    WriteAll(path(), file);
-    StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime);
-    ASSERT_EQ(t.ui.messages.size(), 1u);
-    EXPECT_EQ(t.ui.messages[0].text, "define.ecf checksum error");
-    EXPECT_EQ(t.ui.messages[0].caption, kAppTitle);
-    EXPECT_EQ(t.ui.messages[0].icon, Icon::None);
-    EXPECT_EQ(Reload().refresh_time, 60);
+TEST_F(SettingsStore, AFileThatFailedItsCheckIsLeftAsItIsAndTheStoreSaysSo) {
+    const auto sound = ReadAll(path());
+    for (size_t at : {size_t{5}, sound.size() - 2}) {  // a damaged value, a damaged trailer
+        SCOPED_TRACE(at);
+        auto damaged = sound;
+        damaged[at] ^= 0x10;
+        WriteAll(path(), damaged);
+        t.ui.Clear();
+        EXPECT_EQ(StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime), -1);
+        EXPECT_EQ(t.ui.messages,
+                  (std::vector<test::Message>{
+                      {std::string(kStoreRefused), "file error", Icon::Error, Owner::MainWindow}}));
+        // Never given a fresh trailer: the damage still shows at the next start.
+        EXPECT_EQ(ReadAll(path()), damaged);
+    }
+}
+
+TEST_F(SettingsStore, ASymbolicLinkIsSavedThroughToItsTarget) {
+    const std::string shared = t.dir.File("shared.ecf");
+    std::filesystem::rename(path(), shared);
+    std::filesystem::create_symlink("shared.ecf", path());
+    EXPECT_EQ(StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime), 0);
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(path()));
+    Settings s;
+    ASSERT_EQ(ParseSettingsFile(ReadAll(shared), s), SettingsError::None);
+    EXPECT_EQ(s.refresh_time, 60);
 }
 
 TEST_F(SettingsStore, MissingFileOrKeysLeaveTheFileAlone) {
@@ -264,6 +284,29 @@ TEST(LoadSettings, FlippedByteGivesTheChecksumErrorAndLeavesSettingsZero) {
     EXPECT_EQ(t.program.settings.header_id, 0u);
     EXPECT_EQ(t.program.settings.refresh_time, 0);
     EXPECT_EQ(t.program.settings.multicast_interface_on_off, 0);
+}
+
+TEST(SettingsFileKinds, AFifoOrAFolderIsRefusedAtOnceByTheLoadAndTheStore) {
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "fifo" : "folder");
+        TestProgram t;
+        const std::string path = SettingsFilePath(t.program.configFolder);
+        std::optional<test::GuardedFifo> guard;
+        if (fifo) {
+            guard.emplace(path);
+            ASSERT_TRUE(guard->Ok());
+        } else {
+            std::filesystem::create_directory(path);
+        }
+        const std::vector<std::string> refused{NotRegularFileText(path)};
+        EXPECT_EQ(LoadSettings(t.ui, t.program.configFolder, t.program.settings), -1);
+        EXPECT_EQ(t.ui.Texts(), refused);
+        t.ui.Clear();
+        EXPECT_EQ(StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime), -1);
+        EXPECT_EQ(t.ui.Texts(), refused);
+        EXPECT_EQ(std::filesystem::is_fifo(path), fifo);
+        EXPECT_EQ(std::filesystem::is_directory(path), !fifo);
+    }
 }
 
 TEST(LoadSettings, MissingFileIsAFailure) {

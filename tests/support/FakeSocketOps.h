@@ -31,6 +31,7 @@ struct FakeSend {
     uint32_t address;
     uint16_t port;
     uint32_t ifindex;
+    uint32_t source;  // the local address the copy leaves from
 };
 
 struct FakeDatagram {
@@ -67,7 +68,7 @@ class FakeSocketOps : public SocketOps {
         return 0;
     }
     int SendTo(int fd, const uint8_t* data, size_t n, uint32_t address, uint16_t port,
-               uint32_t ifindex) override {
+               uint32_t ifindex, uint32_t source) override {
         if (!sockets.at(fd).open)
             return -EBADF;
         if (!sendErrors.empty()) {
@@ -76,7 +77,7 @@ class FakeSocketOps : public SocketOps {
             if (e)
                 return -e;
         }
-        sends.push_back({fd, std::vector<uint8_t>(data, data + n), address, port, ifindex});
+        sends.push_back({fd, std::vector<uint8_t>(data, data + n), address, port, ifindex, source});
         return static_cast<int>(n);
     }
     int ReceiveFrom(int fd, uint8_t* buffer, size_t capacity, uint32_t& from,
