@@ -14,6 +14,7 @@ enum class TimerId : int {
     TftpSuccessPause = 22,  // the pause after the last block
     TftpDoneWait = 23,      // the wait for the last acknowledgement
     InterfaceMonitor = 32,  // the re-read of the interface list
+    NoticeBoard = 40,       // the pause before the next box an event raised
 };
 
 }  // namespace pm

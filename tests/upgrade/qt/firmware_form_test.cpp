@@ -23,6 +23,7 @@ class FirmwareForm : public ::testing::Test {
         r.ip = 0x0A000005;
         r.mask = 0xFFFFFF00;
         SetText(r.mac_text, "0011223344aa");
+        p.lists.discoveryList.InsertItem(0, "0011223344aa", -1, 0);
         p.selection = {0, ListKind::Discovery, 0, 1};
         SetText(p.upgrade.targetMac, "0011223344aa");
         p.upgrade.targetAddress = r.ip;
