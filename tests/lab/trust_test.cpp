@@ -138,6 +138,37 @@ class TrustLab : public ::testing::Test {
     }
     bool Found() const { return FindDiscoveryByMac(program_->lists, FormatMac(kMac.data())).found; }
 
+    // portmesa-cli from a scratch folder with its own cfg/ (the same settings), run in the
+    // manager namespace; its exit code, standard output and standard error.
+    struct CliRun {
+        int exitCode = -1;
+        std::string out, err;
+    };
+    CliRun RunCli(const std::string& args) {
+        if (!std::filesystem::exists(dir_.File("portmesa-cli"))) {
+            char exe[4096] = {};
+            if (::readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0)
+                return {};
+            const std::string self(exe);
+            std::filesystem::copy_file(self.substr(0, self.find_last_of('/')) + "/portmesa-cli",
+                                       dir_.File("portmesa-cli"));
+            std::filesystem::create_directory(dir_.File("cfg"));
+            const auto file = BuildSettingsFile(settings_);
+            std::ofstream(dir_.File("cfg/define.ecf"), std::ios::binary)
+                .write(reinterpret_cast<const char*>(file.data()),
+                       static_cast<std::streamsize>(file.size()));
+        }
+        const int status = std::system(("timeout 20 ip netns exec " + lab_->Manager() + " " +
+                                        dir_.File("portmesa-cli") + " " + args + " >" +
+                                        dir_.File("out.txt") + " 2>" + dir_.File("err.txt"))
+                                           .c_str());
+        CliRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = ReadText(dir_.File("out.txt"));
+        run.err = ReadText(dir_.File("err.txt"));
+        return run;
+    }
+
     // A reply as the hostile host forges it: our header identifier, its own MAC.
     test::Reply Forged(uint16_t command, uint16_t sequence, uint8_t result = 0) const {
         test::Reply r(kHeaderId, kHostileMac, command);
@@ -297,6 +328,15 @@ TEST_F(TrustLab, MarkupEscapesAndLineBreaksFromTheNetworkStayInertText) {
     EXPECT_NE(log.find(" 10.201.1.10 bad\\r\\n01/01/2030 00:00:00 10.0.0.1 forged \r\n"),
               std::string::npos)
         << log;
+
+    // The command line's table, on a terminal: nothing there to retitle or clear it.
+    session_.reset();
+    network_->Stop();  // one program on these ports at a time
+    const CliRun cli = RunCli("discover --wait 1");
+    EXPECT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_NE(cli.out.find("<b>\u241b]0;owned\u2407"), std::string::npos) << cli.out;
+    EXPECT_EQ(cli.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(cli.out.find('\r'), std::string::npos);
 }
 
 TEST_F(TrustLab, ASavedMonitorListHoldsNoPasswordTheSwitchReported) {
@@ -324,27 +364,13 @@ TEST_F(TrustLab, ASavedMonitorListHoldsNoPasswordTheSwitchReported) {
 // The command line copy beside a running program: refused before it opens a socket.
 TEST_F(TrustLab, ASecondInstanceIsRefusedAndTheFirstKeepsItsReplies) {
     ASSERT_NO_FATAL_FAILURE(Build());
-    // portmesa-cli from a scratch folder with its own cfg/, on the same base port.
-    char exe[4096] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    const std::string folder = std::string(exe).substr(0, std::string(exe).find_last_of('/'));
-    std::filesystem::copy_file(folder + "/portmesa-cli", dir_.File("portmesa-cli"));
-    std::filesystem::create_directory(dir_.File("cfg"));
-    const auto file = BuildSettingsFile(settings_);
-    std::ofstream(dir_.File("cfg/define.ecf"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
-    const std::string err = dir_.File("err.txt");
-    const int status =
-        std::system(("timeout 20 ip netns exec " + lab_->Manager() + " " +
-                     dir_.File("portmesa-cli") + " discover --wait 1 >/dev/null 2>" + err)
-                        .c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const CliRun cli = RunCli("discover --wait 1");
+    EXPECT_EQ(cli.exitCode, 1);
+    EXPECT_EQ(cli.out, "");
     std::ifstream comm("/proc/self/comm");
     std::string self;
     std::getline(comm, self);
-    const std::string message = ReadText(err);
+    const std::string& message = cli.err;
     EXPECT_NE(message.find("(" + self + ", process " + std::to_string(::getpid()) + ")"),
               std::string::npos)
         << message;
