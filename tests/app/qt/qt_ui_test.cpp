@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/qt/QtLoop.h"
 #include "app/qt/QtUi.h"
@@ -83,6 +84,20 @@ TEST(QtUi, ABoxWhoseWindowGoesAwayLetsTheNextOneOpen) {
     ASSERT_NE(ui.OpenMessageBox(), nullptr);
     EXPECT_EQ(ui.OpenMessageBox()->text(), "next");
     ClickOk(ui.OpenMessageBox());
+}
+
+TEST(QtUi, ARefusedStartShowsItsMessageUntilItIsClosed) {
+    QtLoop loop;
+    QtUi ui(loop);
+    ui.Notice("Another program already uses base port 4000", "Error", Icon::Error, Owner::NoWindow);
+    int clicks = 0;
+    QTimer::singleShot(50, [&] {
+        ++clicks;
+        ui.OpenMessageBox()->button(QMessageBox::Ok)->click();
+    });
+    ui.ShowRemainingNotices();  // returns once the box is closed
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(ui.Board().Busy());
 }
 
 }  // namespace
