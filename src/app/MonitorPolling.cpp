@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/CommandIds.h"
+#include "base/DeviceText.h"
 #include "base/WireConstants.h"
 #include "inventory/PollStep.h"
 #include "inventory/RowBuilders.h"
@@ -91,7 +92,7 @@ void RefreshTick(Program& p) {
         if (entry.missed_polls >= kMissesBeforeNotAlive) {
             std::string line(stamp);
             line += ' ';
-            line += TextOf(entry.ip_text);
+            line += LogSafeText(TextOf(entry.ip_text));
             line += " Not alive \r\n";
             AppendLogText(p.ui, p.configFolder, line, p.eventLog);
             entry.row_flag = kRowNotAlive;

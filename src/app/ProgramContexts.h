@@ -19,6 +19,12 @@ inline SetRequestContext SetRequestContextOf(Program& program) {
             program.pending,  program.net,   program.ui};
 }
 
+// For the switch a form is bound to, found again by its MAC (config/SetRequest.h).
+inline SetRequestContext SetRequestContextOf(Program& program, const SelectionContext& target) {
+    return {program.settings, program.lists, target,    program.sequence,
+            program.pending,  program.net,   program.ui};
+}
+
 inline GroupReportContext GroupReportContextOf(Program& program) {
     return {program.loop, program.net, program.settings, program.groupReport};
 }

@@ -3,6 +3,7 @@
 // that keeps it in line with the workstation's adapters.
 #include <functional>
 
+#include "app/InstanceLock.h"
 #include "base/EventLoop.h"
 #include "base/Settings.h"
 #include "base/Ui.h"
@@ -23,14 +24,18 @@ class RealNetwork {
     Transport& GetTransport() { return table_; }
     InterfaceSource& Interfaces() { return source_; }
 
-    // Takes the settings as loaded (the ports and the group are fixed for the run), routes
-    // the device sockets' read events to onEvent and starts following the adapters; the
-    // first pass opens the sockets.
-    void Start(const Settings& loaded, std::function<void(int eventId)> onEvent);
-    // Stops following the adapters and closes every socket.
+    // Takes the settings as loaded (the ports and the group are fixed for the run), takes the
+    // instance lock of the base port, routes the device sockets' read events to onEvent and
+    // starts following the adapters; the first pass opens the sockets. False, after a
+    // message naming the other process, when another program holds the base port's lock:
+    // then no socket is opened.
+    bool Start(const Settings& loaded, std::function<void(int eventId)> onEvent);
+    // Stops following the adapters, closes every socket and lets the lock go.
     void Stop();
 
   private:
+    Ui& ui_;
+    InstanceLock lock_;
     Settings settings_;
     PosixSocketOps ops_;
     SocketTable table_;

@@ -17,11 +17,15 @@ class NoticeList {
     }
     bool Empty() const { return items_.empty(); }
     // Shows the gathered messages in order, owned by the main window, and forgets them.
-    void Flush(Ui& ui) {
+    void Flush(Ui& ui, Cause cause = Cause::UserCommand) {
         auto items = std::move(items_);
         items_.clear();
-        for (const auto& item : items)
-            ui.Notice(item.text, item.caption, item.icon, Owner::MainWindow);
+        for (const auto& item : items) {
+            if (cause == Cause::Event)
+                ui.EventNotice(item.text, item.caption, item.icon, Owner::MainWindow);
+            else
+                ui.Notice(item.text, item.caption, item.icon, Owner::MainWindow);
+        }
     }
 
   private:

@@ -15,6 +15,7 @@ enum class TimerId : int {
     TftpDoneWait = 23,      // the wait for the last acknowledgement
     InterfaceMonitor = 32,  // the re-read of the interface list
     DiscoveryBusy = 40,     // the busy mark while a discovery collects replies
+    NoticeBoard = 41,       // the pause before the next box an event raised
 };
 
 }  // namespace pm

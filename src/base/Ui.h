@@ -14,6 +14,10 @@ enum class Icon { None, Error, Warning, Information };
 // Who a message belongs to: the main window, the form that is open, or no window at all.
 enum class Owner { MainWindow, Form, NoWindow };
 
+// What raised a message: the user's own command, or an event nobody at the desk started (a
+// datagram, a timer's tick). Any host on the segment can raise the second kind at will.
+enum class Cause { UserCommand, Event };
+
 // The caption of the "plain" boxes that carry the application's title.
 inline constexpr std::string_view kAppTitle = "Parvex Management Utility";
 
@@ -27,6 +31,12 @@ class Ui {
     virtual ~Ui() = default;
     virtual void Notice(std::string_view text, std::string_view caption, Icon icon,
                         Owner owner = Owner::MainWindow) = 0;
+    // A message that an event raised: the window counts and paces these (base/NoticeBoard);
+    // elsewhere it is a notice like any other.
+    virtual void EventNotice(std::string_view text, std::string_view caption, Icon icon,
+                             Owner owner = Owner::MainWindow) {
+        Notice(text, caption, icon, owner);
+    }
     // OK/Cancel question, asked synchronously before any state changes; true for OK.
     virtual bool AskOkCancel(std::string_view text, std::string_view caption, Icon icon) = 0;
     // Opens a URL or a file with the desktop's handler; false when that could not be started.

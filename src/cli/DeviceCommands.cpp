@@ -22,8 +22,11 @@ uint64_t Ms(double seconds) {
 }
 
 // The exit code that a datagram decides: 0 when it confirmed the request, 1 when the switch
-// refused it or the reply found no room; nothing for every other datagram.
+// refused it or the reply found no room; nothing for every other datagram, and nothing for
+// any datagram but the target's acknowledgement: another host cannot end the command.
 std::optional<int> ExitCodeOf(const DatagramOutcome& outcome) {
+    if (!outcome.fromSetTarget)
+        return std::nullopt;
     switch (outcome.kind) {
         case DatagramKind::SetConfirmed:
             return 0;
@@ -47,7 +50,7 @@ int AwaitAnswer(Engine& e, size_t messagesBefore, double seconds) {
         [&] {
             if (!exitCode)
                 for (const auto& m : e.ui.Since(messagesBefore))
-                    if (m.icon == Icon::Error)
+                    if (m.icon == Icon::Error && m.cause == Cause::UserCommand)
                         exitCode = 1;
             return exitCode.has_value();
         },
@@ -67,7 +70,7 @@ int SendAndAwait(Engine& e, const TargetOptions& t, Send send) {
     if (!send())
         return 1;
     for (const auto& m : e.ui.Since(before))
-        if (m.icon == Icon::Error)
+        if (m.icon == Icon::Error && m.cause == Cause::UserCommand)
             return 1;  // a send error: nothing went out
     return AwaitAnswer(e, before, t.replySeconds);
 }
@@ -94,6 +97,7 @@ int RunSet(const SetOptions& o) {
         return 1;
     Program& p = e.program;
     const DeviceRecord& device = p.lists.discovery[static_cast<size_t>(index)];
+    const std::string mac(TextOf(device.mac_text));
     const ConfigurationFormView view = OpenConfigurationForm(device, p.settings);
 
     // The form as it opens, then the options as if typed into it.
@@ -158,7 +162,9 @@ int RunSet(const SetOptions& o) {
     }
     DeviceRecord workingCopy;
     return SendAndAwait(e, o.target, [&] {
-        return ClosesForm(SetConfiguration(SetRequestContextOf(p), input, workingCopy));
+        const auto target = FindBoundDevice(p.lists, mac, p.ui);
+        return target &&
+               ClosesForm(SetConfiguration(SetRequestContextOf(p, *target), input, workingCopy));
     });
 }
 
@@ -168,6 +174,7 @@ int RunPassword(const PasswordOptions& o) {
     if (index < 0)
         return 1;
     Program& p = e.program;
+    const std::string mac(TextOf(p.lists.discovery[static_cast<size_t>(index)].mac_text));
     if (p.lists.discovery[static_cast<size_t>(index)].loader == kLoaderMarker) {
         e.ui.Notice(kLoaderNoPassword, "Error", Icon::Error, Owner::MainWindow);
         return 1;
@@ -175,7 +182,9 @@ int RunPassword(const PasswordOptions& o) {
     const PasswordInput input{o.original, o.newPassword, o.confirm.value_or(o.newPassword)};
     DeviceRecord workingCopy;
     return SendAndAwait(e, o.target, [&] {
-        return ClosesForm(ChangePassword(SetRequestContextOf(p), input, workingCopy));
+        const auto target = FindBoundDevice(p.lists, mac, p.ui);
+        return target &&
+               ClosesForm(ChangePassword(SetRequestContextOf(p, *target), input, workingCopy));
     });
 }
 
@@ -186,6 +195,7 @@ int RunDhcpRefresh(const DhcpRefreshOptions& o) {
         return 1;
     Program& p = e.program;
     const DeviceRecord& device = p.lists.discovery[static_cast<size_t>(index)];
+    const std::string mac(TextOf(device.mac_text));
     // The window offers the refresh only for these switches.
     if (!OffersDhcpRefresh(device)) {
         e.ui.Notice("DHCP Refresh needs a switch in DHCP mode with protocol revision 3 or later",
@@ -194,7 +204,9 @@ int RunDhcpRefresh(const DhcpRefreshOptions& o) {
     }
     DeviceRecord workingCopy;
     return SendAndAwait(e, o.target, [&] {
-        return ClosesForm(RefreshDhcp(SetRequestContextOf(p), o.password, workingCopy));
+        const auto target = FindBoundDevice(p.lists, mac, p.ui);
+        return target &&
+               ClosesForm(RefreshDhcp(SetRequestContextOf(p, *target), o.password, workingCopy));
     });
 }
 

@@ -26,12 +26,11 @@ bool Engine::Start() {
     }
     CreateDiscoveryColumns(program.lists, program.settings);
     CreateMonitorColumns(program.lists, program.settings);
-    network_.Start(program.settings, [this](int eventId) {
+    return network_.Start(program.settings, [this](int eventId) {
         const auto outcome = OnDeviceSocketEvent(program, eventId);
         if (outcome && onDatagram)
             onDatagram(*outcome);
     });
-    return true;
 }
 
 bool Engine::DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop) {

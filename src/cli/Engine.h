@@ -21,7 +21,8 @@ class Engine {
     Engine& operator=(const Engine&) = delete;
 
     // Loads cfg/define.ecf, builds the list columns, opens the sockets of every local address
-    // and routes replies to the receiver. False when the settings could not be loaded.
+    // and routes replies to the receiver. False when the settings could not be loaded or
+    // another program holds the base port in this network namespace.
     bool Start();
     // Sends a discovery request and collects replies for up to waitMs, or until stop() holds.
     bool DiscoverFor(uint64_t waitMs, const std::function<bool()>& stop = {});

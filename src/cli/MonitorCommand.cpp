@@ -45,7 +45,7 @@ void Report(const Program& p, bool json) {
             std::printf("  %-15s  %-12s  %-9s  %s\n", std::string(TextOf(r.ip_text)).c_str(),
                         std::string(TextOf(r.mac_text)).c_str(),
                         r.status_mark == kStatusNotAlive ? "not alive" : "alive",
-                        std::string(TextOf(r.system_name)).c_str());
+                        DisplayDeviceText(TextOf(r.system_name)).c_str());
         }
     }
     std::fflush(stdout);

@@ -25,7 +25,15 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 void StderrUi::Notice(std::string_view text, std::string_view caption, Icon icon, Owner) {
-    shown_.push_back({std::string(text), std::string(caption), icon});
+    Show(text, caption, icon, Cause::UserCommand);
+}
+
+void StderrUi::EventNotice(std::string_view text, std::string_view caption, Icon icon, Owner) {
+    Show(text, caption, icon, Cause::Event);
+}
+
+void StderrUi::Show(std::string_view text, std::string_view caption, Icon icon, Cause cause) {
+    shown_.push_back({std::string(text), std::string(caption), icon, cause});
     const std::string_view label =
         Trimmed(caption).empty() ? std::string_view("Message") : Trimmed(caption);
     std::fprintf(out_, "%.*s: %s\n", static_cast<int>(label.size()), label.data(),

@@ -13,6 +13,8 @@ class StderrUi : public Ui {
   public:
     explicit StderrUi(std::FILE* out = stderr) : out_(out) {}
     void Notice(std::string_view text, std::string_view caption, Icon icon, Owner owner) override;
+    void EventNotice(std::string_view text, std::string_view caption, Icon icon,
+                     Owner owner) override;
     // Questions are answered OK: a command line asks nothing it was not told to do.
     bool AskOkCancel(std::string_view text, std::string_view caption, Icon icon) override;
     bool OpenUrl(const std::string& url) override;
@@ -30,6 +32,7 @@ class StderrUi : public Ui {
         std::string text;
         std::string caption;
         Icon icon;
+        Cause cause = Cause::UserCommand;
     };
     const std::vector<Shown>& Messages() const { return shown_; }
     size_t ErrorCount() const;
@@ -38,6 +41,7 @@ class StderrUi : public Ui {
     std::vector<Shown> Since(size_t index) const;
 
   private:
+    void Show(std::string_view text, std::string_view caption, Icon icon, Cause cause);
     std::FILE* out_;
     std::vector<Shown> shown_;
 };

@@ -33,11 +33,12 @@ int RunUpgrade(const UpgradeOptions& o) {
         return 1;
 
     const size_t before = e.ui.Messages().size();
-    // An error shown meanwhile by the rest of the program (a device's error reply, a socket
-    // that could not be opened) ends the wait as a failure too; it carries no upgrade outcome.
+    // An error shown meanwhile by the rest of the program (a socket that could not be opened)
+    // ends the wait as a failure too; it carries no upgrade outcome. What datagrams raise does
+    // not: any host can send those, and the target's answers reach the outcome themselves.
     auto otherError = [&] {
         for (const auto& m : e.ui.Since(before))
-            if (m.icon == Icon::Error)
+            if (m.icon == Icon::Error && m.cause == Cause::UserCommand)
                 return true;
         return false;
     };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DeviceText.h"
 #include "base/WireConstants.h"
 #include "config/SetRequest.h"
 #include "config/Validation.h"
@@ -72,13 +73,15 @@ SetOutcome Refuse(Ui& ui, std::string_view text, std::string_view caption = kErr
 
 ConfigurationFormView OpenConfigurationForm(const DeviceRecord& device, const Settings& settings) {
     ConfigurationFormView view;
-    view.productName = FormatProductName(TextOf(device.product_name));
+    // The switch's texts as inert text: a name with control characters is shown, and sent
+    // back only once the user has typed it anew.
+    view.productName = DisplayDeviceText(FormatProductName(TextOf(device.product_name)));
     view.macText = TextOf(device.mac_text);
     view.ip = device.ip;
     view.mask = AddressOf(TextOf(device.mask_text));
     view.gateway = AddressOf(TextOf(device.gateway_text));
-    view.systemName = Trimmed(TextOf(device.system_name));
-    view.location = Trimmed(TextOf(device.location));
+    view.systemName = DisplayDeviceText(Trimmed(TextOf(device.system_name)));
+    view.location = DisplayDeviceText(Trimmed(TextOf(device.location)));
 
     if (device.capabilities[1] & cap::kIpModeThreeWay) {
         if (device.ip_mode == kIpModeStatic)
@@ -118,8 +121,10 @@ ConfigurationFormView OpenConfigurationForm(const DeviceRecord& device, const Se
     return view;
 }
 
-SetOutcome SetConfiguration(const SetRequestContext& context, const ConfigurationInput& in,
-                            DeviceRecord& copy) {
+namespace {
+
+SetOutcome CheckAndSend(const SetRequestContext& context, const ConfigurationInput& in,
+                        DeviceRecord& copy) {
     const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
     if (!device)
         return SetOutcome::NoDevice;
@@ -176,6 +181,15 @@ SetOutcome SetConfiguration(const SetRequestContext& context, const Configuratio
     copy.loader = device->loader;
     std::copy(std::begin(device->capabilities), std::end(device->capabilities), copy.capabilities);
     return SendConfigurationSet(context, copy);
+}
+
+}  // namespace
+
+SetOutcome SetConfiguration(const SetRequestContext& context, const ConfigurationInput& in,
+                            DeviceRecord& copy) {
+    const SetOutcome outcome = CheckAndSend(context, in, copy);
+    ForgetPasswords(copy);
+    return outcome;
 }
 
 SetOutcome SendConfigurationSet(const SetRequestContext& context, const DeviceRecord& copy) {

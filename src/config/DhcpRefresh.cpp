@@ -15,7 +15,9 @@ SetOutcome RefreshDhcp(const SetRequestContext& context, std::string_view passwo
         return SetOutcome::NoDevice;
     copy = *device;
     SetText(copy.password, password);
-    return SendDhcpRefresh(context, copy);
+    const SetOutcome outcome = SendDhcpRefresh(context, copy);
+    ForgetPasswords(copy);
+    return outcome;
 }
 
 SetOutcome SendDhcpRefresh(const SetRequestContext& context, const DeviceRecord& copy) {

@@ -5,8 +5,10 @@
 
 namespace pm {
 
-SetOutcome ChangePassword(const SetRequestContext& context, const PasswordInput& in,
-                          DeviceRecord& copy) {
+namespace {
+
+SetOutcome CheckAndSend(const SetRequestContext& context, const PasswordInput& in,
+                        DeviceRecord& copy) {
     const DeviceRecord* device = SelectedRecord(context.lists, context.selection);
     if (!device)
         return SetOutcome::NoDevice;
@@ -28,6 +30,15 @@ SetOutcome ChangePassword(const SetRequestContext& context, const PasswordInput&
     if (!IsValidNameText(in.newPassword))
         return refuse(kInvalidNewPassword);
     return SendPasswordChange(context, copy);
+}
+
+}  // namespace
+
+SetOutcome ChangePassword(const SetRequestContext& context, const PasswordInput& in,
+                          DeviceRecord& copy) {
+    const SetOutcome outcome = CheckAndSend(context, in, copy);
+    ForgetPasswords(copy);
+    return outcome;
 }
 
 SetOutcome SendPasswordChange(const SetRequestContext& context, const DeviceRecord& copy) {

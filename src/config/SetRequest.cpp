@@ -23,6 +23,24 @@ std::string_view BlankIfEmpty(std::string_view text) {
 
 }  // namespace
 
+std::optional<SelectionContext> FindBoundDevice(const DeviceLists& lists, std::string_view macText,
+                                                Ui& ui) {
+    auto found = SelectionOfMac(lists, macText);
+    if (!found)
+        ui.Notice(DeviceGoneMessage(macText), kErrorCaption, Icon::Error, Owner::Form);
+    return found;
+}
+
+std::string DeviceGoneMessage(std::string_view macText) {
+    return "The switch " + std::string(macText) +
+           " is no longer in the discovery or monitor list; nothing was sent.";
+}
+
+void ForgetPasswords(DeviceRecord& copy) {
+    SetText(copy.password, "");
+    SetText(copy.new_password, "");
+}
+
 ModeChange ModeChangeFor(uint16_t newMode, uint16_t currentMode) {
     if (newMode == kIpModeStatic && currentMode != kIpModeStatic)
         return ModeChange::ToStatic;

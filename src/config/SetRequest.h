@@ -4,6 +4,8 @@
 // broadcast and multicast for a discovered one).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "base/Bytes.h"
@@ -45,6 +47,18 @@ struct SetRequestContext {
     Transport& transport;
     Ui& ui;
 };
+
+// A form, the firmware form and each command line operation remember the MAC of the switch
+// they were opened for and find it again with this when they send, in either table: a
+// position may hold another switch by then (a discovery refills the table). When neither
+// table holds it any more, DeviceGoneMessage is shown (owned by the form) and nullopt
+// returned: nothing may be sent.
+std::optional<SelectionContext> FindBoundDevice(const DeviceLists& lists, std::string_view macText,
+                                                Ui& ui);
+std::string DeviceGoneMessage(std::string_view macText);
+
+// Once a request has left, the form's working copy keeps no password.
+void ForgetPasswords(DeviceRecord& workingCopy);
 
 // How a form's button ended; every message is shown before it returns.
 enum class SetOutcome {

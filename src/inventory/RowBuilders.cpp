@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AddressText.h"
+#include "base/DeviceText.h"
 #include "base/WireConstants.h"
 #include "inventory/ProductName.h"
 
@@ -14,7 +15,7 @@ namespace {
 constexpr int kRowSearchLimit = 256;
 constexpr const char* kGroupIntervalCaption = "Group Interval";
 
-bool GroupIntervalShown(const Settings& settings) {
+bool GroupIntervalDisplayDeviceText(const Settings& settings) {
     return settings.multicast_interface_on_off == 1;
 }
 
@@ -61,7 +62,7 @@ void CreateDiscoveryColumns(DeviceLists& lists, const Settings& settings) {
     int column = kDiscIp;
     for (const char* caption : captions)
         list.InsertColumn(column++, caption, ColumnFormat::Left, 100);
-    if (GroupIntervalShown(settings))
+    if (GroupIntervalDisplayDeviceText(settings))
         list.InsertColumn(kDiscGroupInterval, kGroupIntervalCaption, ColumnFormat::Left, 100);
 }
 
@@ -74,7 +75,7 @@ void CreateMonitorColumns(DeviceLists& lists, const Settings& settings) {
     int column = kMonMac;
     for (const char* caption : captions)
         list.InsertColumn(column++, caption, ColumnFormat::Left, 100);
-    if (GroupIntervalShown(settings))
+    if (GroupIntervalDisplayDeviceText(settings))
         list.InsertColumn(kMonGroupInterval, kGroupIntervalCaption, ColumnFormat::Left, 100);
 }
 
@@ -92,10 +93,11 @@ void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index) {
 
     list.SetItemText(row, kDiscIp, TextOf(entry.ip_text));
     list.SetItemText(row, kDiscVersion, ProtocolVersionText(entry));
-    list.SetItemText(row, kDiscProduct, FormatProductName(TextOf(entry.product_name)));
-    list.SetItemText(row, kDiscSystem, TextOf(entry.system_name));
+    list.SetItemText(row, kDiscProduct,
+                     DisplayDeviceText(FormatProductName(TextOf(entry.product_name))));
+    list.SetItemText(row, kDiscSystem, DisplayDeviceText(TextOf(entry.system_name)));
     list.SetItemText(row, kDiscMode, IpModeText(entry.ip_mode));
-    list.SetItemText(row, kDiscLocation, TextOf(entry.location));
+    list.SetItemText(row, kDiscLocation, DisplayDeviceText(TextOf(entry.location)));
     list.SetItemText(row, kDiscMask, TextOf(entry.mask_text));
     list.SetItemText(row, kDiscGateway, TextOf(entry.gateway_text));
 
@@ -103,7 +105,7 @@ void DrawDiscoveryRow(DeviceLists& lists, const Settings& settings, int index) {
         PaintRowRed(list, row, 0);
         return;
     }
-    if (GroupIntervalShown(settings))
+    if (GroupIntervalDisplayDeviceText(settings))
         list.SetItemText(row, kDiscGroupInterval,
                          entry.group_interval == -1 ? std::string() : GroupIntervalText(entry));
 }
@@ -143,16 +145,17 @@ void DrawMonitorRow(DeviceLists& lists, const Settings& settings, int index) {
     list.SetItemText(row, kMonIp, TextOf(entry.ip_text));
     list.SetItemText(row, kMonMac, TextOf(entry.mac_text));
     list.SetItemText(row, kMonVersion, ProtocolVersionText(entry));
-    list.SetItemText(row, kMonProduct, FormatProductName(TextOf(entry.product_name)));
+    list.SetItemText(row, kMonProduct,
+                     DisplayDeviceText(FormatProductName(TextOf(entry.product_name))));
     list.SetItemText(row, kMonMask, TextOf(entry.mask_text));
     list.SetItemText(row, kMonGateway, TextOf(entry.gateway_text));
     if (entry.ip_mode != kIpModeNotReported)
         list.SetItemText(row, kMonMode, IpModeText(entry.ip_mode));
 
     if (entry.loader != kLoaderMarker) {
-        list.SetItemText(row, kMonSystem, TextOf(entry.system_name));
-        list.SetItemText(row, kMonLocation, TextOf(entry.location));
-        if (GroupIntervalShown(settings) && entry.group_interval != -1)
+        list.SetItemText(row, kMonSystem, DisplayDeviceText(TextOf(entry.system_name)));
+        list.SetItemText(row, kMonLocation, DisplayDeviceText(TextOf(entry.location)));
+        if (GroupIntervalDisplayDeviceText(settings) && entry.group_interval != -1)
             list.SetItemText(row, kMonGroupInterval, GroupIntervalText(entry));
     } else {
         PaintRowRed(list, row, kMonIp);

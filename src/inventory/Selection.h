@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+#include <string_view>
+
 #include "inventory/DeviceLists.h"
 
 namespace pm {
@@ -15,5 +18,11 @@ struct SelectionContext {
 // does not name an entry. The one way to reach the selected record.
 DeviceRecord* SelectedRecord(DeviceLists& lists, const SelectionContext& selection);
 const DeviceRecord* SelectedRecord(const DeviceLists& lists, const SelectionContext& selection);
+
+// Where the switch with this MAC text is now: its entry in the monitor table, else in the
+// discovery table, with both lists' counts as they are now. nullopt when neither holds it.
+// An operation bound to a switch finds it again this way when it sends, whatever has
+// happened to the tables since it opened.
+std::optional<SelectionContext> SelectionOfMac(const DeviceLists& lists, std::string_view macText);
 
 }  // namespace pm

@@ -28,6 +28,9 @@ struct DatagramOutcome {
     uint8_t resultCode = 0;         // DeviceError: the low byte of the header's result
     std::string errorText;          // DeviceError: the message shown for it
     bool upgradeConfirmed = false;  // a discover reply of the upgrade target
+    // A set acknowledgement (4, 8, 15) from the switch the pending set request went to: only
+    // such a reply decides how that request ended.
+    bool fromSetTarget = false;
 
     bool PasswordRejected() const {
         return kind == DatagramKind::DeviceError &&

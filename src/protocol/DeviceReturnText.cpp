@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DeviceText.h"
 #include "base/WireConstants.h"
 #include "protocol/TlvWalk.h"
 
@@ -19,7 +20,8 @@ std::string DeviceReturnText(std::span<const uint8_t> fields) {
             // The text ends at its first zero byte, as the device's C string would.
             const auto end =
                 std::find(f.value.begin(), f.value.begin() + static_cast<long>(n), uint8_t{0});
-            text = "Device return : " + std::string(f.value.begin(), end);
+            // Shown in a box and on a terminal: the switch's bytes as inert text.
+            text = "Device return : " + DisplayDeviceText(std::string(f.value.begin(), end));
             return false;
         });
     return text;

@@ -8,6 +8,7 @@
 #include "base/AddressText.h"
 #include "base/NoticeList.h"
 #include "base/WireConstants.h"
+#include "protocol/DecodeFields.h"
 #include "protocol/DeviceReturnText.h"
 #include "protocol/MergeReply.h"
 #include "protocol/ProtocolHeader.h"
@@ -25,6 +26,20 @@ bool IsCommand(uint16_t command, Command c) {
 bool IsUpgradeTarget(const UpgradeWatch& upgrade, const DeviceRecord& s) {
     const std::string_view target = TextOf(upgrade.targetMac);
     return !target.empty() && target == TextOf(s.mac_text);
+}
+
+bool IsSetAcknowledgement(uint16_t command) {
+    return IsCommand(command, Command::SetAck) || IsCommand(command, Command::SetFromMonitorAck) ||
+           IsCommand(command, Command::LoaderSetAck);
+}
+
+// The pending set's target is matched by MAC, or by the address the reply reports (the
+// switch may answer from its new address), as the merge confirms it.
+bool AnswersPendingSet(const PendingSetTarget& pending, const DeviceRecord& s,
+                       std::span<const uint8_t> fields) {
+    DeviceRecord reported = s;
+    DecodeFields(fields, reported);
+    return pending.Matches(TextOf(s.mac_text), reported.ip);
 }
 
 DatagramOutcome MergedOutcome(DatagramKind kind, const MergeResult& merged) {
@@ -76,16 +91,24 @@ DatagramOutcome Process(const ReceiverContext& receiver, std::span<const uint8_t
         upgrade.upgradeConfirmed = 1;
         upgradeConfirmed = true;
     }
+    // A set acknowledgement answers the pending set only from its target.
+    const bool fromSetTarget =
+        IsSetAcknowledgement(h.command) && AnswersPendingSet(receiver.pending, s, fields);
     if (IsCommand(h.command, Command::SetAck) || IsCommand(h.command, Command::UpgradeTriggerAck)) {
-        // A second copy of the same acknowledgement (broadcast and multicast) no longer matches.
-        if (h.sequence != receiver.sequence)
+        // Only the switch the request went to may consume its sequence: a stranger's reply
+        // that carries it is dropped, so the real one still matches. A second copy of the same
+        // acknowledgement (broadcast and multicast) no longer matches.
+        const bool fromTarget =
+            IsCommand(h.command, Command::SetAck) ? fromSetTarget : IsUpgradeTarget(upgrade, s);
+        if (!fromTarget || h.sequence != receiver.sequence)
             return {};
         ++receiver.sequence;
     }
 
     DatagramOutcome outcome;
     if (result != 0) {
-        if (result == static_cast<uint8_t>(ResultCode::Password))
+        // Only the upgrade target can refuse its trigger's password.
+        if (result == static_cast<uint8_t>(ResultCode::Password) && IsUpgradeTarget(upgrade, s))
             upgrade.passwordRejected = 1;
         outcome.kind = DatagramKind::DeviceError;
         outcome.resultCode = result;
@@ -114,6 +137,7 @@ DatagramOutcome Process(const ReceiverContext& receiver, std::span<const uint8_t
         }
     }
     outcome.upgradeConfirmed = upgradeConfirmed;
+    outcome.fromSetTarget = fromSetTarget;
     return outcome;
 }
 
@@ -154,7 +178,8 @@ DatagramOutcome HandleDatagram(const ReceiverContext& receiver, const uint8_t* d
         Process(receiver, std::span<const uint8_t>(buffer.data(), count), senderHostOrder, staging,
                 notices);
     receiver.staging = staging;
-    notices.Flush(receiver.ui);
+    // Whatever a datagram raises, any host on the segment can raise: the window paces it.
+    notices.Flush(receiver.ui, Cause::Event);
     return outcome;
 }
 

@@ -1,5 +1,7 @@
 #include "protocol/MergeReply.h"
 
+#include <string>
+
 #include "base/WireConstants.h"
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
@@ -33,15 +35,6 @@ bool IsSetAcknowledgement(uint16_t command) {
            command == static_cast<uint16_t>(Command::LoaderSetAck);
 }
 
-// Only a set request actually pending can be confirmed: a cleared target (empty MAC,
-// address 0) matches nothing, not even a reply that reports address 0.
-bool MatchesPending(const PendingSetTarget& pending, const DeviceRecord& s) {
-    const std::string_view mac = TextOf(pending.mac_text);
-    if (!mac.empty() && mac == TextOf(s.mac_text))
-        return true;
-    return pending.address != 0 && pending.address == s.ip;
-}
-
 // A new switch with no room left in the discovery table: told once per round. A round
 // empties the table, so the message is armed again whenever the table has room.
 void RefuseNewDevice(DeviceLists& lists, NoticeList& notices) {
@@ -69,10 +62,15 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
     const int monitorSelected = lists.monitorList.FirstSelected();
     const int discoverySelected = lists.discoveryList.FirstSelected();
 
+    // A monitored switch counts as answering by address only when the reply comes from the
+    // address it is polled at, not when it merely reports that address in a field.
+    const std::string sender(TextOf(s.ip_text));
     DecodeFields(fields, s);
+    // A password the switch reports is never kept.
+    SetText(s.password, "");
 
     MergeResult merged;
-    if (const Lookup m = FindMonitorByAddress(lists, TextOf(s.ip_text)); m.found) {
+    if (const Lookup m = FindMonitorByAddress(lists, sender); m.found) {
         MarkAnswered(settings, s, kStatusAlive, kRowAnswered);
         CopyInto(lists.monitor[static_cast<size_t>(m.index)], s, form, true);
         DrawMonitorRow(lists, settings, m.index);
@@ -99,7 +97,7 @@ MergeResult MergeReply(DeviceLists& lists, const Settings& settings, PendingSetT
     }
 
     if (form == MergeForm::Success && IsSetAcknowledgement(s.last_command) &&
-        MatchesPending(pending, s)) {
+        pending.Matches(TextOf(s.mac_text), s.ip)) {
         pending.Clear();
         merged.setConfirmed = true;
     }

@@ -83,9 +83,13 @@ std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists) {
     const size_t n =
         std::min(static_cast<size_t>(lists.monitorList.GetItemCount(kStateAny)), kTableSize);
     std::vector<uint8_t> bytes(n * kRecordSize);
-    for (size_t k = 0; k < n; ++k)
-        EncodeRecord(lists.monitor[k],
-                     std::span(bytes).subspan(k * kRecordSize).first<kRecordSize>());
+    for (size_t k = 0; k < n; ++k) {
+        // No password reaches the disk, whatever the table holds: the fields stay, empty.
+        DeviceRecord record = lists.monitor[k];
+        SetText(record.password, "");
+        SetText(record.new_password, "");
+        EncodeRecord(record, std::span(bytes).subspan(k * kRecordSize).first<kRecordSize>());
+    }
     return bytes;
 }
 

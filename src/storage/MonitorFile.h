@@ -37,7 +37,7 @@ std::vector<FileFilter> MonitorFileFilters();
 // The records of a file's bytes, or nullopt when the size is not a multiple of 292. At most
 // 256 records are taken.
 std::optional<std::vector<DeviceRecord>> ParseMonitorFile(std::span<const uint8_t> bytes);
-// The first n monitor entries, n = rows of the monitor list.
+// The first n monitor entries, n = rows of the monitor list, with empty password fields.
 std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists);
 
 // Writes the first n monitor entries, n = rows of the monitor list. The file is replaced

@@ -8,21 +8,11 @@
 namespace pm {
 namespace {
 
-// The wait values of the upgraded switch. The selection context names it, unless the user
-// has chosen another device since; then the switch is looked up by its MAC in that list.
+// The wait values of the upgraded switch: its record found by its MAC, in whichever table
+// holds it now, never the entry at some position (the tables may have changed meanwhile).
 const DeviceRecord* TargetRecord(const UpgradeContext& context) {
-    const SelectionContext& selection = context.selection;
-    const bool monitor = selection.list == ListKind::Monitor;
-    const DeviceTable& table = monitor ? context.lists.monitor : context.lists.discovery;
-    const DeviceRecord* named = SelectedRecord(context.lists, selection);
-    const std::string_view target = TextOf(context.watch.targetMac);
-    if (named && TextOf(named->mac_text) == target)
-        return named;
-    const int used = monitor ? selection.monitorCount : selection.discoveryCount;
-    for (int i = 0; i < used && i < static_cast<int>(kTableSize); ++i)
-        if (!target.empty() && TextOf(table[static_cast<size_t>(i)].mac_text) == target)
-            return &table[static_cast<size_t>(i)];
-    return named;
+    const auto at = SelectionOfMac(context.lists, TextOf(context.watch.targetMac));
+    return at ? SelectedRecord(context.lists, *at) : nullptr;
 }
 
 uint32_t SearchStepMs(const UpgradeWatch& watch) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/AddressText.h"
+#include "base/DeviceText.h"
 #include "storage/EventLog.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/UpgradePackets.h"
@@ -47,8 +48,9 @@ void TftpTransfer::AppendUpgradeLog(const std::string& text) {
     if (!AppendLogText(context_.ui, context_.configFolder, std::string(stamp) + " ",
                        context_.eventLog))
         return;
+    // The switch's text can never break the line.
     AppendLogText(context_.ui, context_.configFolder,
-                  AddressToText(context_.watch.targetAddress) + " " + text + " \r\n",
+                  AddressToText(context_.watch.targetAddress) + " " + LogSafeText(text) + " \r\n",
                   context_.eventLog);
 }
 
@@ -166,10 +168,13 @@ void TftpTransfer::OnTftpTimer(TimerId id) {
     }
 }
 
-void TftpTransfer::OnTftpDatagram(const uint8_t* data, size_t length) {
+void TftpTransfer::OnTftpDatagram(const uint8_t* data, size_t length, uint32_t fromHostOrder) {
     // Replies count only while a transfer runs: a stray acknowledgement must not start
     // sending an image, and nothing is handled during the pause after the last block.
     if (!active_ || finishing_)
+        return;
+    // Another host on the segment can neither abort the transfer nor steer it.
+    if (fromHostOrder != context_.watch.targetAddress)
         return;
     const TftpReply reply = ParseTftpReply(data, length);
     switch (reply.kind) {
@@ -233,7 +238,8 @@ void TftpTransfer::OnError(const std::string& text) {
     state_.bytesSent = 0;
     active_ = false;
     SetStatus(" ");
-    context_.ui.Notice(text, "Firmware upgrade failed", Icon::Error, Owner::MainWindow);
+    context_.ui.EventNotice(DisplayDeviceText(text), "Firmware upgrade failed", Icon::Error,
+                            Owner::MainWindow);
     Fail(UpgradeOutcome::DeviceError);
     if (events_.aborted)
         events_.aborted();

@@ -43,7 +43,8 @@ class TftpTransfer {
     int SendWriteRequest();
     void SendBlock(uint16_t n);
     void OnTftpTimer(TimerId id);
-    void OnTftpDatagram(const uint8_t* data, size_t length);
+    // A reply from fromHostOrder; only the upgrade target's address counts (any port).
+    void OnTftpDatagram(const uint8_t* data, size_t length, uint32_t fromHostOrder);
     void ResetTransfer() { state_.Reset(); }
     // Closing the form: the byte count starts again.
     void ClearBytesSent() { state_.bytesSent = 0; }

@@ -38,6 +38,11 @@ int UpgradeCommand(const UpgradeContext& context, const std::function<void()>& o
     SetText(watch.targetMac, TextOf(record->mac_text));
     watch.targetAddress = record->ip;
     watch.targetMask = record->mask;
+    // What the receiver saw for an earlier upgrade says nothing about this one: a trigger
+    // acknowledged by another switch must not let this switch's trigger be skipped.
+    watch.triggerAcknowledged = 0;
+    watch.passwordRejected = 0;
+    watch.upgradeConfirmed = 0;
     if (openForm)
         openForm();
     return 0;

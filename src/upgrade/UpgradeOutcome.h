@@ -4,6 +4,7 @@ namespace pm {
 
 enum class UpgradeOutcome {
     None,               // nothing has ended or failed since Start
+    DeviceGone,         // Start: neither list holds the switch any more; nothing was sent
     PasswordInvalid,    // Start: the password is not 1-20 characters long
     ImageNotFound,      // Start: the image file cannot be opened
     ImageTooLarge,      // Start or the transfer's start: the image has too many blocks

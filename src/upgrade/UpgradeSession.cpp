@@ -1,6 +1,7 @@
 #include "upgrade/UpgradeSession.h"
 
 #include "base/WireConstants.h"
+#include "config/SetRequest.h"
 #include "config/Validation.h"
 #include "upgrade/ConfirmUpgrade.h"
 #include "upgrade/FirmwareImage.h"
@@ -128,7 +129,7 @@ void UpgradeSession::OnTftpEvent(int eventId) {
     const int n = context_.transport.ReceiveFromEvent(eventId, buffer, sizeof buffer, from, port);
     if (n < 0)
         return;
-    OnTftpDatagram(buffer, static_cast<size_t>(n));
+    OnTftpDatagram(buffer, static_cast<size_t>(n), from);
     SyncBusy();
 }
 
@@ -137,6 +138,15 @@ void UpgradeSession::Start(std::string_view path, std::string_view password) {
         return;
     context_.watch.passwordRejected = 0;
     outcome_ = UpgradeOutcome::None;
+    // The form stays with the switch it was opened for: how the trigger leaves depends on
+    // the list that holds the switch now.
+    const auto target =
+        FindBoundDevice(context_.lists, TextOf(context_.watch.targetMac), context_.ui);
+    if (!target) {
+        outcome_ = UpgradeOutcome::DeviceGone;
+        return;
+    }
+    list_ = target->list;
     if (!loader_ && !IsValidPasswordLength(password)) {
         context_.ui.Notice("Password must be 1-20 characters length.", "Error", Icon::Error,
                            Owner::Form);
@@ -209,6 +219,7 @@ void UpgradeSession::SendTry() {
 }
 
 void UpgradeSession::AfterTries() {
+    password_.clear();  // the tries are over: the password is not kept
     AttachTftp();
     context_.loop.StartOnce(TriggerTimer(), kTriggerPauseMs, [this] { BeginTransfer(); });
 }
@@ -229,12 +240,14 @@ void UpgradeSession::BeginTransfer() {
 void UpgradeSession::EndTrigger() {
     context_.loop.StopTimer(TriggerTimer());
     triggering_ = false;
+    password_.clear();
     SyncBusy();
 }
 
 void UpgradeSession::OnFormClosing() {
     context_.loop.StopTimer(TriggerTimer());
     triggering_ = false;
+    password_.clear();
     transfer_.ClearBytesSent();
     // Closed during the pause after the last block: the switch has its image and restarts,
     // so the search for it goes ahead.

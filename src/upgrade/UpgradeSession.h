@@ -60,8 +60,8 @@ class UpgradeSession {
 
     // A TFTP read event: reads one datagram (at most 512 bytes) and handles it.
     void OnTftpEvent(int eventId);
-    void OnTftpDatagram(const uint8_t* data, size_t length) {
-        transfer_.OnTftpDatagram(data, length);
+    void OnTftpDatagram(const uint8_t* data, size_t length, uint32_t fromHostOrder) {
+        transfer_.OnTftpDatagram(data, length, fromHostOrder);
         SyncBusy();
     }
 

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t n = length == 0xFE ? size - pos : std::min<size_t>(length, size - pos);
         // An exact-size copy, so that a read past the datagram is caught by the sanitizer.
         std::vector<uint8_t> datagram(data + pos, data + pos + n);
-        session->OnTftpDatagram(datagram.data(), datagram.size());
+        session->OnTftpDatagram(datagram.data(), datagram.size(), p.upgrade.targetAddress);
         pos += n;
     }
     session.reset();

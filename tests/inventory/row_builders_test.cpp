@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "inventory/SortList.h"
@@ -37,6 +38,27 @@ class RowBuildersTest : public ::testing::Test {
     test::TestProgram t;
     Program& p = t.program;
 };
+
+TEST_F(RowBuildersTest, ASwitchsTextsAreShownInert) {
+    DeviceRecord r = Full(1);
+    SetText(r.system_name, "a\x1b]0;x\ab");  // would retitle a terminal
+    SetText(r.location,
+            "\xe2\x80\xae"
+            "cba\r\n");                  // a bidi override, then a line break
+    SetText(r.product_name, "Caf\xe9");  // Latin-1, not UTF-8
+    test::AddDiscovered(p, r);
+    test::AddMonitored(p, r);
+    using Columns = std::tuple<const CReportCtrl*, int, int, int>;
+    for (auto [list, system, location, product] :
+         {Columns{&p.lists.discoveryList, kDiscSystem, kDiscLocation, kDiscProduct},
+          Columns{&p.lists.monitorList, kMonSystem, kMonLocation, kMonProduct}}) {
+        EXPECT_EQ(list->GetItemText(0, system), "a\u241b]0;x\u2407b");
+        EXPECT_EQ(list->GetItemText(0, location), "<U+202E>cba\u240d\u240a");
+        EXPECT_EQ(list->GetItemText(0, product), "Caf\u00e9");
+    }
+    // The record keeps the bytes as they came.
+    EXPECT_EQ(TextOf(p.lists.discovery[0].system_name), "a\x1b]0;x\ab");
+}
 
 TEST_F(RowBuildersTest, ColumnsHaveTheirCaptionsFormatsAndWidths) {
     const auto& d = p.lists.discoveryList.Columns();

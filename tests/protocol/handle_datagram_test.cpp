@@ -112,7 +112,62 @@ TEST_F(HandleDatagramTest, ReportsEachResultCodeAndMergesOnly6And255) {
             EXPECT_EQ(p.lists.discoveryList.GetItemText(before, kDiscSystem), "sys");
         }
     }
+    EXPECT_EQ(p.upgrade.passwordRejected, 0) << "no upgrade runs: nobody's password was refused";
+}
+
+TEST_F(HandleDatagramTest, OnlyTheUpgradeTargetCanRefuseThePassword) {
+    SetText(p.upgrade.targetMac, "001c2d3e0001");
+    Reply stranger = R(11, 9);
+    stranger.header.result = 2;
+    stranger.header.sequence = p.sequence;
+    Deliver(stranger, Ip(10, 0, 0, 9));
+    Reply noise = R(2, 9);
+    noise.header.result = 2;
+    Deliver(noise, Ip(10, 0, 0, 9));
+    EXPECT_EQ(p.upgrade.passwordRejected, 0);
+    EXPECT_EQ(p.sequence, 1) << "a stranger's trigger reply consumes nothing";
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Password incorrect."});
+
+    Reply target = R(11, 1);
+    target.header.result = 2;
+    target.header.sequence = p.sequence;
+    Deliver(target);
     EXPECT_EQ(p.upgrade.passwordRejected, 1);
+    EXPECT_EQ(p.sequence, 2);
+}
+
+TEST_F(HandleDatagramTest, AStrangersAcknowledgementConsumesNothingAndTheRealOneConfirms) {
+    SetText(p.pending.mac_text, "001c2d3e0001");
+    p.pending.address = Ip(10, 0, 0, 1);  // the address the request asked for
+    p.sequence = 41;
+    // Another host answers first, with the request's sequence, as itself or claiming the
+    // target's old address as its sender.
+    for (uint32_t from : {Ip(10, 0, 0, 66), kSender}) {
+        Reply forged = R(4, 66);
+        forged.header.sequence = 41;
+        forged.Address(FieldType::IpAddress, Ip(10, 0, 0, 66));
+        Deliver(forged, from);
+    }
+    EXPECT_EQ(p.sequence, 41);
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
+
+    // The target answers from elsewhere but reports the address it was given: matched by it.
+    Reply real = R(4, 7);
+    real.header.sequence = 41;
+    real.Address(FieldType::IpAddress, Ip(10, 0, 0, 1));
+    Deliver(real, Ip(10, 0, 0, 99));
+    EXPECT_EQ(p.sequence, 42);
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Set Successful"});
+}
+
+TEST_F(HandleDatagramTest, ADeviceTextIsShownAsInertText) {
+    Reply r = R();
+    r.header.result = 255;
+    r.Text(FieldType::DeviceText, "<b>x</b>\x1b[2J\r\n\xe2\x80\xae");
+    Deliver(r);
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    EXPECT_EQ(t.ui.messages[0].text, "Device return : <b>x</b>\u241b[2J\u240d\u240a<U+202E>");
 }
 
 TEST_F(HandleDatagramTest, ResultWithOnlyTheHighByteSetIsSuccess) {
@@ -140,6 +195,7 @@ TEST_F(HandleDatagramTest, TwoCopiesOfASetAcknowledgementConfirmOnce) {
 }
 
 TEST_F(HandleDatagramTest, SequenceWrapsAndCommand8IsNotChecked) {
+    SetText(p.pending.mac_text, "001c2d3e0001");
     p.sequence = 65535;
     Reply ack = R(4);
     ack.header.sequence = 65535;
@@ -157,18 +213,19 @@ TEST_F(HandleDatagramTest, UpgradeWatchFlags) {
     SetText(p.upgrade.targetMac, "001c2d3e0001");
     p.sequence = 5;
 
-    Reply other = R(11, 2);  // another device's trigger acknowledgement is merged as a reply
+    Reply other = R(11, 2);  // another device's trigger acknowledgement counts for nothing
     other.header.sequence = 5;
     Deliver(other, Ip(10, 0, 0, 2));
     EXPECT_EQ(p.upgrade.triggerAcknowledged, 0);
-    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1);
+    EXPECT_EQ(p.sequence, 5);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0);
 
     Reply ack = R(11, 1);
-    ack.header.sequence = 6;
+    ack.header.sequence = 5;
     Deliver(ack);
     EXPECT_EQ(p.upgrade.triggerAcknowledged, 1);
-    EXPECT_EQ(p.sequence, 7);
-    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 1)
+    EXPECT_EQ(p.sequence, 6);
+    EXPECT_EQ(p.lists.discoveryList.GetItemCount(), 0)
         << "the target's acknowledgement is not merged";
 
     EXPECT_EQ(p.upgrade.upgradeConfirmed, 0);
@@ -245,13 +302,14 @@ TEST_F(HandleDatagramTest, OnlyTheFirst1500BytesAreRead) {
 
 DatagramOutcome Outcome(DatagramKind kind, std::optional<ListKind> mergedInto = std::nullopt,
                         uint8_t resultCode = 0, std::string errorText = "",
-                        bool upgradeConfirmed = false) {
+                        bool upgradeConfirmed = false, bool fromSetTarget = false) {
     DatagramOutcome outcome;
     outcome.kind = kind;
     outcome.mergedInto = mergedInto;
     outcome.resultCode = resultCode;
     outcome.errorText = std::move(errorText);
     outcome.upgradeConfirmed = upgradeConfirmed;
+    outcome.fromSetTarget = fromSetTarget;
     return outcome;
 }
 
@@ -282,7 +340,7 @@ TEST(HandleDatagramOutcome, EachStepOfTheReceiverGivesItsOutcome) {
              r.header.command = 4;
              r.header.sequence = p.sequence;
          },
-         Outcome(DatagramKind::SetConfirmed, ListKind::Discovery)},
+         Outcome(DatagramKind::SetConfirmed, ListKind::Discovery, 0, "", false, true)},
         {"acknowledgement of another switch's set",
          [](Program& p, Reply& r) {
              SetText(p.pending.mac_text, "001c2d3e0009");
@@ -290,9 +348,22 @@ TEST(HandleDatagramOutcome, EachStepOfTheReceiverGivesItsOutcome) {
              r.header.command = 4;
              r.header.sequence = p.sequence;
          },
+         Outcome(DatagramKind::Dropped)},
+        {"monitor set acknowledged by another switch",
+         [](Program& p, Reply& r) {
+             SetText(p.pending.mac_text, "001c2d3e0009");
+             r.header.command = 8;
+         },
          Outcome(DatagramKind::Merged, ListKind::Discovery)},
         {"wrong password", [](Program&, Reply& r) { r.header.result = 2; },
          Outcome(DatagramKind::DeviceError, std::nullopt, 2, "Password incorrect.")},
+        {"wrong password for the pending set",
+         [](Program& p, Reply& r) {
+             SetText(p.pending.mac_text, "001c2d3e0001");
+             r.header.command = 8;
+             r.header.result = 2;
+         },
+         Outcome(DatagramKind::DeviceError, std::nullopt, 2, "Password incorrect.", false, true)},
         {"device text",
          [](Program&, Reply& r) {
              r.header.result = 255;
@@ -333,6 +404,7 @@ TEST(HandleDatagramOutcome, EachStepOfTheReceiverGivesItsOutcome) {
         EXPECT_EQ(outcome.resultCode, c.expected.resultCode) << c.name;
         EXPECT_EQ(outcome.errorText, c.expected.errorText) << c.name;
         EXPECT_EQ(outcome.upgradeConfirmed, c.expected.upgradeConfirmed) << c.name;
+        EXPECT_EQ(outcome.fromSetTarget, c.expected.fromSetTarget) << c.name;
         EXPECT_EQ(outcome.PasswordRejected(), c.expected.resultCode == 2) << c.name;
     }
 }

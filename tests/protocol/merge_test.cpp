@@ -78,6 +78,41 @@ TEST_F(MergeTest, AMonitoredSwitchWithANewAddressIsFoundByMacAndKeepsItsMark) {
     EXPECT_EQ(p.lists.monitorList.GetItemText(0, kMonIp), "10.0.0.9");
 }
 
+TEST_F(MergeTest, OnlyAReplyFromThePolledAddressMarksASilentSwitchAlive) {
+    DeviceRecord silent = test::MakeDevice(1, Ip(10, 0, 0, 1));
+    silent.status_mark = 1;
+    silent.missed_polls = 4;
+    silent.answered = 0;
+    test::AddMonitored(p, silent);
+
+    // Another host claims the silent switch's address in its reply.
+    Reply forged(kId, Mac(66));
+    forged.Address(FieldType::IpAddress, Ip(10, 0, 0, 1));
+    Deliver(forged, Ip(10, 0, 0, 66));
+    EXPECT_EQ(p.lists.monitor[0].status_mark, 1);
+    EXPECT_EQ(p.lists.monitor[0].answered, 0);
+    EXPECT_EQ(p.lists.monitor[0].missed_polls, 4);
+    EXPECT_EQ(p.lists.monitorList.GetItemImage(0), 1);
+    EXPECT_EQ(TextOf(p.lists.monitor[0].mac_text), "001c2d3e0001");
+
+    // The switch itself, from the address it is polled at.
+    Deliver(Reply(kId, Mac(1)), Ip(10, 0, 0, 1));
+    EXPECT_EQ(p.lists.monitor[0].status_mark, -1);
+    EXPECT_EQ(p.lists.monitor[0].answered, 1);
+}
+
+TEST_F(MergeTest, APasswordTheSwitchReportsIsNotKept) {
+    Reply r(kId, Mac(1));
+    r.Text(FieldType::Password, "s3cret").Text(FieldType::SystemName, "sys");
+    Deliver(r, Ip(10, 0, 0, 1));
+    test::AddMonitored(p, test::MakeDevice(2, Ip(10, 0, 0, 2)));
+    Deliver(r, Ip(10, 0, 0, 2));
+    EXPECT_EQ(TextOf(p.lists.discovery[0].system_name), "sys");
+    EXPECT_EQ(TextOf(p.lists.discovery[0].password), "");
+    EXPECT_EQ(TextOf(p.lists.monitor[0].password), "");
+    EXPECT_EQ(TextOf(p.staging.password), "");
+}
+
 TEST_F(MergeTest, AReplyWithoutAnAddressFieldKeepsTheSenderAddress) {
     Deliver(Reply(kId, Mac(1)), Ip(172, 16, 5, 4));
     EXPECT_EQ(TextOf(p.lists.discovery[0].ip_text), "172.16.5.4");

@@ -82,6 +82,24 @@ TEST_F(MonitorFileTest, SaveWritesTheListedEntriesAndRestoreReadsThemBackByteFor
     EXPECT_EQ(ReadFile(t.dir.File("again.cfg")), saved);
 }
 
+TEST_F(MonitorFileTest, NoPasswordIsWrittenWhateverTheTableHolds) {
+    DeviceRecord d = MakeDevice("10.1.0.11", 1);
+    SetText(d.password, "TopSecret1");
+    SetText(d.new_password, "Newer2");
+    AddMonitored(p, d);
+    ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
+    const auto saved = ReadFile(DefaultPath());
+    ASSERT_EQ(saved.size(), kRecordSize);
+    const std::string bytes(saved.begin(), saved.end());
+    EXPECT_EQ(bytes.find("TopSecret1"), std::string::npos);
+    EXPECT_EQ(bytes.find("Newer2"), std::string::npos);
+    // The layout stays: both fields are there, all zero; the rest is the record.
+    DeviceRecord expected = p.lists.monitor[0];
+    SetText(expected.password, "");
+    SetText(expected.new_password, "");
+    EXPECT_EQ(saved, FileOf({expected}));
+}
+
 TEST_F(MonitorFileTest, EmptyListSavesAnEmptyFileThatRestoresSilently) {
     ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
     EXPECT_EQ(std::filesystem::file_size(DefaultPath()), 0u);

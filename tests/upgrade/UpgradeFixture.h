@@ -31,12 +31,17 @@ class UpgradeFixture : public ::testing::Test {
         p.selection = {0, ListKind::Discovery, 0, 1};
     }
 
-    static void AddDevice(DeviceTable& table, int i, uint32_t ip, std::string_view mac) {
+    void AddDevice(DeviceTable& table, int i, uint32_t ip, std::string_view mac) {
         DeviceRecord& r = table[static_cast<size_t>(i)];
         r.ip = ip;
         r.mask = kSwitchMask;
         SetText(r.mac_text, mac);
         SetText(r.ip_text, AddressToText(ip));
+        // A list's rows say which entries of its table are in use.
+        CReportCtrl& list =
+            &table == &p.lists.monitor ? p.lists.monitorList : p.lists.discoveryList;
+        while (list.GetItemCount() <= i)
+            list.InsertItem(list.GetItemCount(), "", -1, 0);
     }
 
     // Runs the upgrade command and opens the form's session as the GUI would.
@@ -70,7 +75,9 @@ class UpgradeFixture : public ::testing::Test {
         ASSERT_EQ(session->Transfer().StartTransfer(), 0);
     }
 
-    void Reply(std::vector<uint8_t> bytes) { session->OnTftpDatagram(bytes.data(), bytes.size()); }
+    void Reply(std::vector<uint8_t> bytes, uint32_t from = kSwitchIp) {
+        session->OnTftpDatagram(bytes.data(), bytes.size(), from);
+    }
     void Ack(uint16_t block) {
         Reply({0, 4, static_cast<uint8_t>(block >> 8), static_cast<uint8_t>(block)});
     }

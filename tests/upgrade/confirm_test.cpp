@@ -89,5 +89,19 @@ TEST_F(Confirm, WaitValuesComeFromTheUpgradedSwitchEvenIfTheSelectionMoved) {
     EXPECT_EQ(t.net.sent.size(), 2u);
 }
 
+TEST_F(Confirm, WaitValuesComeFromTheSwitchInWhicheverListHoldsItNow) {
+    SetText(p.upgrade.targetMac, "0011223344aa");
+    p.lists.discovery[0].upgrade_wait_1 = 50;  // a stale copy at the selected position
+    AddDevice(p.lists.discovery, 0, 0x0A000009, "0011223344bb");
+    AddDevice(p.lists.monitor, 0, kSwitchIp, "0011223344aa");
+    p.lists.monitor[0].upgrade_wait_1 = 1;
+    p.lists.monitor[0].upgrade_wait_2 = 3;
+    ConfirmUpgrade(context);
+    t.loop.Advance(3999);
+    EXPECT_TRUE(t.net.sent.empty());
+    t.loop.Advance(1);
+    EXPECT_EQ(t.net.sent.size(), 2u);
+}
+
 }  // namespace
 }  // namespace pm::test

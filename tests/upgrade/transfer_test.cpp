@@ -233,6 +233,43 @@ TEST_F(Transfer, ErrorPacketIsLoggedShownAndClosesTheForm) {
     EXPECT_EQ(Tftp(3).size(), 1u);
 }
 
+TEST_F(Transfer, RepliesFromAnotherAddressNeitherAbortNorSteerTheTransfer) {
+    StartTransfer(1500);
+    constexpr uint32_t kStranger = 0x0A000063;  // 10.0.0.99, on the same segment
+    Reply({0, 5, 0, 0, 'f', 'a', 'k', 'e', 0}, kStranger);
+    Reply({0, 4, 0, 0}, kStranger);
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(Tftp(3).empty()) << "a stranger's acknowledgement sends no block";
+    // The switch answers from a port of its own choosing: that is accepted.
+    Ack(0);
+    Ack(1);
+    Ack(2);
+    ASSERT_EQ(Tftp(3).size(), 3u);
+    Ack(3);
+    t.loop.Advance(kSuccessPauseMs);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(session->Outcome(), UpgradeOutcome::None) << "the search decides the outcome";
+}
+
+TEST_F(Transfer, AnErrorTextIsShownAndLoggedAsInertText) {
+    StartTransfer(1500);
+    std::vector<uint8_t> error = {0, 5, 0, 3};
+    const std::string text = "<a href=\"http://x\">bad</a>\r\n01/01/2030 00:00:00 forged\x1b]0;t\a";
+    error.insert(error.end(), text.begin(), text.end());
+    error.push_back(0);
+    Reply(error);
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    const std::string shown = t.ui.messages[0].text;
+    EXPECT_EQ(shown.find('\r'), std::string::npos);
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+    EXPECT_NE(shown.find("<a href="), std::string::npos) << "markup stays as its characters";
+    const std::string log = LogText();
+    EXPECT_EQ(log.find("\r\n"), log.size() - 2) << log;
+    EXPECT_NE(log.find(R"(</a>\r\n01/01/2030 00:00:00 forged\x1B]0;t\x07 )"), std::string::npos)
+        << log;
+}
+
 TEST_F(Transfer, ImageIsReadOnceWhenTheTransferStarts) {
     StartTransfer(1000);
     {

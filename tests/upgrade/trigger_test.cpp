@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "base/WireConstants.h"
+#include "config/SetRequest.h"
 #include "upgrade/ConfirmUpgrade.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/UpgradeFixture.h"
@@ -56,6 +57,42 @@ TEST_F(Trigger, SecondCommandIsRefusedWhileAFormIsOpenOrTheSearchRuns) {
     AddDevice(p.lists.discovery, 0, kSwitchIp, "0011223344aa");  // the search emptied the table
     EXPECT_EQ(UpgradeCommand(context, [&] { ++opened; }), 0);
     EXPECT_EQ(opened, 1);
+}
+
+TEST_F(Trigger, AnAcknowledgementLeftOverFromAnotherSwitchDoesNotSkipTheTrigger) {
+    OpenForm();
+    p.upgrade.triggerAcknowledged = 1;  // switch A acknowledged; its write request never left
+    p.upgrade.passwordRejected = 1;
+    p.upgrade.upgradeConfirmed = 1;
+    session.reset();
+    AddDevice(p.lists.discovery, 1, 0x0A000006, "0011223344bb");
+    p.selection = {1, ListKind::Discovery, 0, 2};
+    OpenForm();
+    EXPECT_EQ(p.upgrade.triggerAcknowledged, 0);
+    EXPECT_EQ(p.upgrade.passwordRejected, 0);
+    EXPECT_EQ(p.upgrade.upgradeConfirmed, 0);
+    session->Start(Image(10), "secret");
+    t.loop.Advance(500);
+    ASSERT_EQ(t.net.Of(SendKind::Broadcast).size(), 1u) << "B's password is checked";
+    EXPECT_TRUE(Tftp().empty());
+}
+
+TEST_F(Trigger, StartFindsItsSwitchByMacWhereverItIsNow) {
+    OpenForm();
+    // Discover has emptied the discovery list: nothing is sent, and the user is told.
+    p.lists.discoveryList.DeleteItems(kStateAny);
+    p.lists.discovery.fill(DeviceRecord{});
+    session->Start(Image(10), "secret");
+    EXPECT_EQ(session->Outcome(), UpgradeOutcome::DeviceGone);
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{DeviceGoneMessage("0011223344aa")});
+    t.loop.Advance(5000);
+    EXPECT_TRUE(t.net.sent.empty());
+    // It has been added to the monitor list since: the trigger goes there, by unicast.
+    AddDevice(p.lists.monitor, 0, kSwitchIp, "0011223344aa");
+    session->Start(Image(10), "secret");
+    t.loop.Advance(500);
+    ASSERT_EQ(t.net.sent.size(), 1u);
+    EXPECT_EQ(t.net.sent[0].kind, SendKind::ToDevice);
 }
 
 TEST_F(Trigger, ThirtyTriesHalfASecondApartThenTriggerFail) {

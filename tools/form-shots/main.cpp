@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     const std::string which = argv[1];
     const QString idFile = QString::fromLocal8Bit(argv[2]);
 
-    QtUi ui;
     QtLoop loop;
+    QtUi ui(loop);
     RecordingTransport net;
     NoInterfaces interfaces;
     Program p(ui, loop, net, interfaces);

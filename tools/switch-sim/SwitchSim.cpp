@@ -410,6 +410,8 @@ void SwitchSim::Reply(Switch& s, const Datagram& request, uint16_t command, uint
         wordField(5, c.mask);
     if (has(6))
         wordField(6, c.gateway);
+    if (has(9))  // some switches report their password; off unless listed in fields
+        textField(9, c.password);
     if (has(10)) {
         if (c.revision == 1)
             w.U16be(10).U16be(5).U8(static_cast<uint8_t>(c.ipMode));

@@ -17,16 +17,18 @@ CPortmesaApp::CPortmesaApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int CPortmesaApp::Run() {
-    QtUi ui;
     QtLoop loop;
+    QtUi ui(loop);
     RealNetwork network(ui, loop);
     Program program(ui, loop, network.GetTransport(), network.Interfaces());
     program.configFolder = ConfigFolderPath();
 
     CPortmesaDlg* window = nullptr;
+    bool refused = false;
     MainWindowHooks hooks;
     hooks.startTransport = [&] {
-        network.Start(program.settings, [&](int eventId) { window->OnSocketEvent(eventId); });
+        refused =
+            !network.Start(program.settings, [&](int eventId) { window->OnSocketEvent(eventId); });
     };
     hooks.closeTransport = [&] { network.Stop(); };
     DbusNotifier notifier;
@@ -35,6 +37,11 @@ int CPortmesaApp::Run() {
     window = &dialog;
     ui.SetMainWindow(&dialog);
     dialog.Start();
+    if (refused) {
+        // Another copy holds the ports: say so, and end without opening the window.
+        ui.ShowRemainingNotices();
+        return 1;
+    }
     dialog.exec();
     return 0;
 }

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/qt/WindowPreferences.h"
@@ -58,7 +58,27 @@ std::optional<std::string> Chosen(const QString& kind, const QString& path) {
     return path.toStdString();
 }
 
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
+
+QtUi::QtUi(EventLoop& loop) : board_(loop, *this) {}
+
+QtUi::~QtUi() {
+    if (box_) {
+        QMessageBox* box = box_;
+        box_ = nullptr;
+        box->disconnect();
+        delete box;
+    }
+}
+
+void QtUi::SetMainWindow(QWidget* window) {
+    main_ = window;
+    mainSet_ = window != nullptr;
+}
 
 QWidget* QtUi::OwnerWidget(Owner owner) const {
     switch (owner) {
@@ -74,23 +94,52 @@ QWidget* QtUi::OwnerWidget(Owner owner) const {
 }
 
 void QtUi::Notice(std::string_view text, std::string_view caption, Icon icon, Owner owner) {
-    QPointer<QWidget> parent = OwnerWidget(owner);
-    const QString qtext = QString::fromStdString(std::string(text));
-    const QString qcaption = QString::fromStdString(std::string(caption));
-    auto show = [parent, qtext, qcaption, icon]() {
-        QMessageBox box(ToQt(icon), qcaption, qtext, QMessageBox::Ok, parent.data());
-        box.exec();
+    board_.Raise(text, caption, icon, owner, Cause::UserCommand);
+}
+
+void QtUi::EventNotice(std::string_view text, std::string_view caption, Icon icon, Owner owner) {
+    board_.Raise(text, caption, icon, owner, Cause::Event);
+}
+
+void QtUi::OpenBox(const QueuedNotice& notice) {
+    // The window is gone (the program is ending): nothing is shown any more.
+    if (mainSet_ && !main_ && notice.owner != Owner::NoWindow)
+        return;
+    auto* box =
+        new QMessageBox(ToQt(notice.icon), ToQString(notice.caption), ToQString(BoxText(notice)),
+                        QMessageBox::Ok, OwnerWidget(notice.owner));
+    // Texts from the network are data: no markup, no links.
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box_ = box;
+    // Closed by the user, or destroyed with the window it belongs to.
+    auto closed = [this, box] {
+        if (box_ != box)
+            return;
+        box_ = nullptr;
+        board_.Closed();
     };
-    if (immediate_)
-        show();
-    else
-        QTimer::singleShot(0, show);
+    QObject::connect(box, &QMessageBox::finished, box, closed);
+    QObject::connect(box, &QObject::destroyed, closed);
+    box->open();
+}
+
+void QtUi::UpdateBox(const QueuedNotice& notice) {
+    if (box_)
+        box_->setText(ToQString(BoxText(notice)));
+}
+
+void QtUi::ShowRemainingNotices() {
+    // A notice whose box could not open (no window any more) ends the wait too.
+    QEventLoop wait;
+    while (board_.Busy() && (box_ || !board_.OpenNotice().has_value()))
+        wait.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool QtUi::AskOkCancel(std::string_view text, std::string_view caption, Icon icon) {
-    QMessageBox box(ToQt(icon), QString::fromStdString(std::string(caption)),
-                    QString::fromStdString(std::string(text)),
+    QMessageBox box(ToQt(icon), ToQString(caption), ToQString(text),
                     QMessageBox::Ok | QMessageBox::Cancel, main_.data());
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Ok;
 }
 

@@ -27,6 +27,8 @@ CMyEdit* PasswordField(const char* name) {
 Change_Password::Change_Password(Program& program, QWidget* parent)
     : NoDefaultKeysDialog(parent), program_(program) {
     setWindowTitle(QStringLiteral("Password_change"));
+    if (const DeviceRecord* device = SelectedRecord(program_.lists, program_.selection))
+        boundMac_ = TextOf(device->mac_text);
     newPassword_ = PasswordField("newPassword");
     confirm_ = PasswordField("confirmPassword");
     original_ = PasswordField("originalPassword");
@@ -59,7 +61,10 @@ PasswordInput Change_Password::Input() const {
 }
 
 void Change_Password::OnSet() {
-    if (ClosesForm(ChangePassword(SetRequestContextOf(program_), Input(), workingCopy_)))
+    const auto target = FindBoundDevice(program_.lists, boundMac_, program_.ui);
+    if (!target)
+        return;
+    if (ClosesForm(ChangePassword(SetRequestContextOf(program_, *target), Input(), workingCopy_)))
         accept();
 }
 

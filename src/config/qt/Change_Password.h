@@ -25,6 +25,7 @@ class Change_Password : public NoDefaultKeysDialog {
     void OnSet();
 
     Program& program_;
+    std::string boundMac_;      // the switch the form was opened for
     DeviceRecord workingCopy_;  // what Set sends
     CMyEdit* newPassword_;
     CMyEdit* confirm_;

@@ -94,8 +94,10 @@ Configuration_Set::Configuration_Set(Program& program, QWidget* parent)
     layout->addWidget(modeBox);
     layout->addLayout(buttons.row);
 
-    if (const DeviceRecord* device = SelectedRecord(program_.lists, program_.selection))
+    if (const DeviceRecord* device = SelectedRecord(program_.lists, program_.selection)) {
+        boundMac_ = TextOf(device->mac_text);
         Fill(OpenConfigurationForm(*device, program_.settings));
+    }
 }
 
 void Configuration_Set::Fill(const ConfigurationFormView& view) {
@@ -178,7 +180,10 @@ bool Configuration_Set::AddressFieldsValid() {
 void Configuration_Set::OnSet() {
     if (!AddressFieldsValid())
         return;
-    if (ClosesForm(SetConfiguration(SetRequestContextOf(program_), Input(), workingCopy_)))
+    const auto target = FindBoundDevice(program_.lists, boundMac_, program_.ui);
+    if (!target)
+        return;
+    if (ClosesForm(SetConfiguration(SetRequestContextOf(program_, *target), Input(), workingCopy_)))
         accept();
 }
 

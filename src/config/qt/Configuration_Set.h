@@ -32,6 +32,7 @@ class Configuration_Set : public NoDefaultKeysDialog {
     void OnSet();
 
     Program& program_;
+    std::string boundMac_;      // the switch the form was opened for
     DeviceRecord workingCopy_;  // what Set sends
     QLineEdit* productName_;
     QLineEdit* mac_;

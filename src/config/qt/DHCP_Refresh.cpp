@@ -16,6 +16,8 @@ namespace pm {
 
 DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent), program_(program) {
     setWindowTitle(QStringLiteral("DHCP Refresh"));
+    if (const DeviceRecord* device = SelectedRecord(program_.lists, program_.selection))
+        boundMac_ = TextOf(device->mac_text);
     password_ = new CMyEdit;
     password_->setObjectName(QStringLiteral("password"));
     password_->setMaxLength(static_cast<int>(kPasswordMaxChars));
@@ -39,7 +41,11 @@ DHCP_Refresh::DHCP_Refresh(Program& program, QWidget* parent) : QDialog(parent),
 }
 
 void DHCP_Refresh::OnApply() {
-    RefreshDhcp(SetRequestContextOf(program_), password_->text().toStdString(), workingCopy_);
+    const auto target = FindBoundDevice(program_.lists, boundMac_, program_.ui);
+    if (!target)
+        return;
+    RefreshDhcp(SetRequestContextOf(program_, *target), password_->text().toStdString(),
+                workingCopy_);
     accept();
 }
 

@@ -22,6 +22,7 @@ class DHCP_Refresh : public QDialog {
     void OnApply();
 
     Program& program_;
+    std::string boundMac_;      // the switch the form was opened for
     DeviceRecord workingCopy_;  // what Apply sends
     CMyEdit* password_;
     QPushButton* apply_;

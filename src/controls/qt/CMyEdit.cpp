@@ -1,6 +1,7 @@
 #include "controls/qt/CMyEdit.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace pm {
 
@@ -32,6 +33,23 @@ void CMyEdit::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CMyEdit::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
+}
+
+// The middle button pastes the primary selection on X11: it never reaches the edit.
+void CMyEdit::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void CMyEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 }  // namespace pm

@@ -49,6 +49,7 @@ class FormTest : public ::testing::Test {
         d.group_interval = 300;
         d.revision = 3;
         p.lists.discovery[0] = d;
+        p.lists.discoveryList.InsertItem(0, "0012ab34cdef", -1, 0);
         p.selection = {0, ListKind::Discovery, 0, 1};
     }
     // Shows the form and gives the focus to field, so keys reach it as a user's would.
@@ -95,6 +96,46 @@ TEST_F(FormTest, ConfigurationFormStaysOpenOnAFailedCheck) {
     EXPECT_EQ(t.ui.messages[0].text, "Password must be 1-20 characters length.");
     EXPECT_EQ(t.ui.messages[0].owner, Owner::Form);
     EXPECT_EQ(Find<QLineEdit>(form, "systemName")->text(), "Room 1");
+}
+
+TEST_F(FormTest, EveryFormSendsToTheSwitchItWasOpenedForOrToNone) {
+    Configuration_Set config(p);
+    Change_Password change(p);
+    DHCP_Refresh refresh(p);
+    // A discovery refills the table meanwhile: another switch now stands where it stood.
+    DeviceRecord other = p.lists.discovery[0];
+    SetText(other.mac_text, "0012ab34ffff");
+    other.ip = *ParseAddress("192.168.1.99");
+    const DeviceRecord opened = p.lists.discovery[0];
+    p.lists.discovery[0] = other;
+    p.lists.discovery[1] = opened;
+    p.lists.discoveryList.InsertItem(1, "0012ab34cdef", -1, 1);
+
+    QTest::keyClicks(Find<CMyEdit>(config, "password"), "secret");
+    Find<QPushButton>(config, "set")->click();
+    for (const char* name : {"newPassword", "confirmPassword", "originalPassword"})
+        QTest::keyClicks(Find<CMyEdit>(change, name), "abc");
+    Find<QPushButton>(change, "set")->click();
+    Find<QPushButton>(refresh, "apply")->click();
+    ASSERT_EQ(t.net.sent.size(), 6u);
+    for (const auto& sent : t.net.sent)
+        EXPECT_EQ(FormatMac(sent.bytes.data() + 4), "0012ab34cdef");
+    EXPECT_TRUE(t.ui.messages.empty());
+
+    // The switch has left both lists: nothing is sent, the user is told, the form stays.
+    t.net.sent.clear();
+    p.lists.discovery[0] = opened;
+    Configuration_Set gone(p);
+    gone.show();
+    p.lists.discoveryList.DeleteItems(kStateAny);
+    p.lists.discovery.fill(DeviceRecord{});
+    p.lists.discovery[0] = other;
+    p.lists.discoveryList.InsertItem(0, "0012ab34ffff", -1, 0);
+    QTest::keyClicks(Find<CMyEdit>(gone, "password"), "secret");
+    Find<QPushButton>(gone, "set")->click();
+    EXPECT_TRUE(t.net.sent.empty());
+    EXPECT_TRUE(gone.isVisible());
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{DeviceGoneMessage("0012ab34cdef")});
 }
 
 TEST_F(FormTest, RadioButtonsEnableTheAddressFields) {

@@ -27,6 +27,7 @@ class FirmwareForm : public ::testing::Test {
         r.ip = 0x0A000005;
         r.mask = 0xFFFFFF00;
         SetText(r.mac_text, "0011223344aa");
+        p.lists.discoveryList.InsertItem(0, "0011223344aa", -1, 0);
         p.selection = {0, ListKind::Discovery, 0, 1};
         SetText(p.upgrade.targetMac, "0011223344aa");
         p.upgrade.targetAddress = r.ip;
@@ -79,9 +80,9 @@ TEST_F(FirmwareForm, ProgressBarFollowsTheBytesSent) {
     auto* bar = Field<QProgressBar>(form, "upgradeProgress");
     EXPECT_EQ(bar->value(), 0);
     ASSERT_EQ(form.Session().Transfer().StartTransfer(), 0);
-    auto ack = [&form](uint8_t block) {
+    auto ack = [&form, this](uint8_t block) {
         const uint8_t reply[] = {0, 4, 0, block};
-        form.Session().OnTftpDatagram(reply, sizeof reply);
+        form.Session().OnTftpDatagram(reply, sizeof reply, p.upgrade.targetAddress);
     };
     ack(0);
     ack(1);

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "app/qt/QtLoop.h"
 #include "app/qt/QtUi.h"
 
 namespace pm {
@@ -39,7 +40,8 @@ TEST(QtUi, FileChoosersStartWhereTheLastOneOfTheirKindEnded) {
     const std::vector<FileFilter> cfg{{"config File (*.cfg)", "*.cfg"}};
     const std::vector<FileFilter> hex{{"hex File (*.hex)", "*.hex"}};
 
-    QtUi ui;
+    QtLoop loop;
+    QtUi ui(loop);
     QString openedIn;
     AnswerNextDialog(openedIn, chosen);
     EXPECT_EQ(ui.ChooseOpenFile("monitor.cfg", cfg), chosen.toStdString());
