@@ -16,9 +16,9 @@
 
 namespace pm {
 
-// How long the user waits without any acknowledgement before a block is given up (the time of
-// ten resends 3 s apart and the last wait) and before "Device not found" (five resends 1.5 s
-// apart after a first wait of 3 s).
+// How long the user waits without any acknowledgement before a block is given up (ten
+// resends 3 s apart, the first 1.5 s after the block, and 3 s after the last) and before
+// "Device not found" (five resends, the first 3 s after the request, then 1.5 s apart).
 constexpr uint32_t kBlockPatienceMs = 31500;
 constexpr uint32_t kWriteRequestPatienceMs = 9000;
 constexpr uint32_t kSuccessPauseMs = 5000;
