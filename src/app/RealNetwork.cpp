@@ -3,7 +3,9 @@
 namespace pm {
 
 RealNetwork::RealNetwork(Ui& ui, EventLoop& loop)
-    : ui_(ui), lock_(loop), table_(ui, loop, settings_, ops_), monitor_(loop, source_, table_) {}
+    : ui_(ui), lock_(loop), table_(ui, loop, settings_, ops_), monitor_(loop, source_, table_) {
+    monitor_.Follow(changes_);
+}
 
 RealNetwork::~RealNetwork() {
     Stop();

@@ -1,6 +1,6 @@
 #pragma once
 // The program's real network: the socket table on POSIX sockets and the interface monitor
-// that keeps it in line with the workstation's adapters.
+// that keeps it in line with the workstation's adapters, told of changes by netlink.
 #include <functional>
 
 #include "app/InstanceLock.h"
@@ -9,6 +9,7 @@
 #include "base/Ui.h"
 #include "net/InterfaceMonitor.h"
 #include "net/LinuxInterfaceSource.h"
+#include "net/NetlinkInterfaceEvents.h"
 #include "net/SocketOps.h"
 #include "net/SocketTable.h"
 
@@ -40,6 +41,7 @@ class RealNetwork {
     PosixSocketOps ops_;
     SocketTable table_;
     LinuxInterfaceSource source_;
+    NetlinkInterfaceEvents changes_;
     InterfaceMonitor monitor_;
 };
 

@@ -14,6 +14,7 @@ enum class TimerId : int {
     TftpSuccessPause = 22,  // the pause after the last block
     TftpDoneWait = 23,      // the wait for the last acknowledgement
     InterfaceMonitor = 32,  // the re-read of the interface list
+    InterfaceChange = 33,   // the re-read after word of a change, when one ran just before
     DiscoveryBusy = 40,     // the busy mark while a discovery collects replies
     NoticeBoard = 41,       // the pause before the next box an event raised
 };

@@ -3,11 +3,46 @@
 namespace pm {
 
 void InterfaceMonitor::Start() {
+    // Subscribed before the first pass, so that no change after it goes unheard.
+    if (events_ && eventsFd_ < 0) {
+        eventsFd_ = events_->Open();
+        if (eventsFd_ >= 0)
+            loop_.WatchReadable(eventsFd_, [this] {
+                if (events_->Drain())
+                    OnInterfacesChanged();
+            });
+    }
     Pass();
     loop_.StartTimer(Timer(), kPeriodMs, [this] { Pass(); });
 }
 
+void InterfaceMonitor::Stop() {
+    loop_.StopTimer(Timer());
+    loop_.StopTimer(ChangeTimer());
+    if (eventsFd_ >= 0) {
+        loop_.UnwatchReadable(eventsFd_);
+        events_->Close();
+        eventsFd_ = -1;
+    }
+}
+
+void InterfaceMonitor::OnInterfacesChanged() {
+    if (loop_.TimerRunning(ChangeTimer()))
+        return;  // the pass that is due will see this change as well
+    const uint64_t now = loop_.NowMs();
+    if (passed_ && now < lastPassMs_ + kChangeSpacingMs) {
+        loop_.StartOnce(ChangeTimer(), static_cast<uint32_t>(lastPassMs_ + kChangeSpacingMs - now),
+                        [this] { Pass(); });
+        return;
+    }
+    Pass();
+}
+
 void InterfaceMonitor::Pass() {
+    // Whatever changed before now is seen by this pass.
+    loop_.StopTimer(ChangeTimer());
+    passed_ = true;
+    lastPassMs_ = loop_.NowMs();
     AdapterSnapshot snapshot = source_.ReadAdapters();
     for (auto& entry : snapshot) {
         if (entry.addresses.empty()) {

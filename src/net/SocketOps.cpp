@@ -36,6 +36,10 @@ int PosixSocketOps::OpenUdp() {
         return -errno;
     // Without this a socket also gets a group that another socket joined on another interface.
     SetInt(fd, IPPROTO_IP, IP_MULTICAST_ALL, 0);
+    // Room for a burst: the default buffer holds some 250 short datagrams, fewer than the
+    // replies of two full tables of switches answering one discovery request at once. The
+    // kernel caps this at net.core.rmem_max; less room is no failure.
+    SetInt(fd, SOL_SOCKET, SO_RCVBUF, 1 << 20);
     return fd;
 }
 

@@ -32,6 +32,16 @@ void TftpTransfer::StopAll() {
         context_.loop.StopTimer(Timer(id));
 }
 
+void TftpTransfer::ArmTimeout(TimerId id) {
+    const uint64_t due = timeout_.DueMs();
+    if (context_.loop.TimerRunning(Timer(id)) && armedForMs_ <= due)
+        return;
+    const uint64_t now = context_.loop.NowMs();
+    armedForMs_ = due;
+    context_.loop.StartOnce(Timer(id), due > now ? static_cast<uint32_t>(due - now) : 0,
+                            [this, id] { OnTftpTimer(id); });
+}
+
 void TftpTransfer::SetStatus(const std::string& text) {
     if (events_.status)
         events_.status(text);
@@ -70,15 +80,14 @@ int TftpTransfer::StartTransfer() {
     fileName_ = std::string(TftpFileName(context_.watch.firmwarePath));
     finishing_ = false;
     active_ = true;
-    context_.loop.StartTimer(Timer(TimerId::TftpWriteRequest), timerMs_,
-                             [this] { OnTftpTimer(TimerId::TftpWriteRequest); });
+    timeout_.Sent(context_.loop.NowMs(), kWriteRequestPatienceMs);
+    ArmTimeout(TimerId::TftpWriteRequest);
     return SendWriteRequest();
 }
 
 int TftpTransfer::SendWriteRequest() {
     uint8_t request[kWriteRequestBuffer];
     const size_t length = BuildWriteRequest(request, fileName_);
-    state_.dataArmed = 0;
     state_.transferDone = 0;
     if (context_.transport.SendTftp(context_.watch.targetAddress, context_.watch.targetMask,
                                     request, length, kTftpServerPort) == -1) {
@@ -91,9 +100,10 @@ int TftpTransfer::SendWriteRequest() {
 
 void TftpTransfer::SendBlock(uint16_t n) {
     state_.fileSize = static_cast<uint32_t>(image_.size());
-    if (n == 0)
-        context_.loop.StartTimer(Timer(TimerId::TftpData), timerMs_,
-                                 [this] { OnTftpTimer(TimerId::TftpData); });
+    // A first copy starts the wait for its acknowledgement; a resend was counted already.
+    if (state_.dataRetries == 0)
+        timeout_.Sent(context_.loop.NowMs(), kBlockPatienceMs);
+    ArmTimeout(TimerId::TftpData);
     const size_t offset = size_t{n} * kTftpBlockSize;
     const size_t count =
         offset < image_.size() ? std::min(kTftpBlockSize, image_.size() - offset) : 0;
@@ -105,7 +115,6 @@ void TftpTransfer::SendBlock(uint16_t n) {
     const size_t length =
         BuildDataPacket(packet, state_.currentBlock,
                         std::span<const uint8_t>(image_.data() + (count ? offset : 0), count));
-    state_.dataArmed = 0;
     if (context_.transport.SendTftp(context_.watch.targetAddress, context_.watch.targetMask, packet,
                                     length, kTftpServerPort) == -1) {
         context_.ui.Notice("Firmware upgrade failed.", "Error", Icon::Error, Owner::Form);
@@ -122,16 +131,17 @@ void TftpTransfer::SendBlock(uint16_t n) {
 }
 
 void TftpTransfer::OnTftpTimer(TimerId id) {
+    const RetransmitTimeout::Step step = state_.transferDone == 1
+                                             ? RetransmitTimeout::Step::Wait
+                                             : timeout_.Expire(context_.loop.NowMs());
     if (id == TimerId::TftpData) {
-        if (state_.dataArmed == 0) {
-            state_.dataArmed = 1;
-        } else if (state_.transferDone == 1) {
+        if (state_.transferDone == 1) {
             context_.loop.StopTimer(Timer(TimerId::TftpData));
             context_.loop.StartOnce(Timer(TimerId::TftpDoneWait), kDoneWaitMs, [this] {
                 state_.transferDone = 0;
                 state_.bytesSent = 0;
             });
-        } else if (state_.dataRetries == 10) {
+        } else if (step == RetransmitTimeout::Step::GiveUp) {
             context_.loop.StopTimer(Timer(TimerId::TftpData));
             const std::string text = Counts("Firmware upgrade failed, translate %ld/%ld bytes",
                                             state_.bytesSent, state_.fileSize);
@@ -145,18 +155,20 @@ void TftpTransfer::OnTftpTimer(TimerId id) {
             SetStatus(text);
             AppendUpgradeLog(text);
             Fail(UpgradeOutcome::TransferFailed);
-        } else if (state_.currentBlock != 0) {
+        } else if (step == RetransmitTimeout::Step::Resend && state_.currentBlock != 0) {
             state_.dataRetries += 1;
             SendBlock(static_cast<uint16_t>(state_.currentBlock - 1));
+        } else {
+            ArmTimeout(id);
         }
     } else if (id == TimerId::TftpWriteRequest) {
-        if (state_.wrqArmed == 0) {
-            state_.wrqArmed = 1;
-            return;
-        }
-        SendWriteRequest();
-        state_.wrqRetries += 1;
-        if (state_.wrqRetries == 5) {
+        if (step == RetransmitTimeout::Step::Resend) {
+            SendWriteRequest();
+            state_.wrqRetries += 1;
+            ArmTimeout(id);
+        } else if (step == RetransmitTimeout::Step::Wait) {
+            ArmTimeout(id);
+        } else {
             context_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
             state_.wrqRetries = 0;
             // A block may be out already when the switch acknowledged late; then the data
@@ -191,10 +203,14 @@ void TftpTransfer::OnTftpDatagram(const uint8_t* data, size_t length, uint32_t f
 
 void TftpTransfer::OnAck(uint16_t block) {
     state_.dataRetries = 0;
+    // The awaited one gives a round trip; any other still shows that the switch is there.
+    if (block == state_.currentBlock)
+        timeout_.Acknowledged(context_.loop.NowMs());
+    else
+        timeout_.Heard(context_.loop.NowMs());
     if (block == 0) {
         context_.loop.StopTimer(Timer(TimerId::TftpWriteRequest));
         state_.wrqRetries = 0;
-        state_.wrqArmed = 0;
     }
     if (state_.lastBlockSent && block == state_.lastBlock)
         Succeed();

@@ -1,6 +1,7 @@
 #pragma once
-// The TFTP write of the firmware image to the switch: every packet to port 69, retransmission
-// driven by two 1500 ms timers (1: data, 2: write request), the end at the first short block.
+// The TFTP write of the firmware image to the switch: every packet to port 69, the write
+// request and each block resent after a timeout that follows the measured round trip
+// (RetransmitTimeout), the end at the first short block.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -8,13 +9,18 @@
 #include <vector>
 
 #include "base/EventLoop.h"
+#include "upgrade/RetransmitTimeout.h"
 #include "upgrade/TransferState.h"
 #include "upgrade/UpgradeContext.h"
 #include "upgrade/UpgradeOutcome.h"
 
 namespace pm {
 
-constexpr uint32_t kTftpTimerMs = 1500;
+// How long the user waits without any acknowledgement before a block is given up (ten
+// resends 3 s apart, the first 1.5 s after the block, and 3 s after the last) and before
+// "Device not found" (five resends, the first 3 s after the request, then 1.5 s apart).
+constexpr uint32_t kBlockPatienceMs = 31500;
+constexpr uint32_t kWriteRequestPatienceMs = 9000;
 constexpr uint32_t kSuccessPauseMs = 5000;
 constexpr uint32_t kDoneWaitMs = 1000;
 
@@ -36,9 +42,9 @@ class TftpTransfer {
     TftpTransfer(const TftpTransfer&) = delete;
     TftpTransfer& operator=(const TftpTransfer&) = delete;
 
-    // Reads the image named by the upgrade's firmware path into memory, starts timer 2 and
-    // sends the write request. -1 when the image can't be read (nothing started) or the
-    // request could not be sent (timer 2 resends it).
+    // Reads the image named by the upgrade's firmware path into memory and sends the write
+    // request. -1 when the image can't be read (nothing started) or the request could not be
+    // sent (it is resent when its timeout passes).
     int StartTransfer();
     int SendWriteRequest();
     void SendBlock(uint16_t n);
@@ -49,10 +55,6 @@ class TftpTransfer {
     // Closing the form: the byte count starts again.
     void ClearBytesSent() { state_.bytesSent = 0; }
 
-    // The period of both retransmission timers, 1500 ms unless a lab test shortens it to
-    // make lost packets cheap. Takes effect when the timers next start.
-    void SetTimerPeriod(uint32_t ms) { timerMs_ = ms; }
-
     // Ends the pause after the last block early (the form is closing); true when it ran.
     bool CancelSuccessPause();
 
@@ -60,6 +62,7 @@ class TftpTransfer {
     bool Active() const { return active_; }
     bool Finishing() const { return finishing_; }
     const TransferState& State() const { return state_; }
+    const RetransmitTimeout& Timeout() const { return timeout_; }
     TimerKey Timer(TimerId id) const { return {this, id}; }
 
   private:
@@ -70,6 +73,8 @@ class TftpTransfer {
     void OnError(const std::string& text);
     void Succeed();
     void StopAll();
+    // Runs timer id when the timeout next has something to do.
+    void ArmTimeout(TimerId id);
 
     UpgradeContext context_;
     TransferEvents events_;
@@ -78,7 +83,10 @@ class TftpTransfer {
     std::string fileName_;
     bool active_ = false;
     bool finishing_ = false;
-    uint32_t timerMs_ = kTftpTimerMs;
+    RetransmitTimeout timeout_;
+    // When the running timeout timer fires: a timer due later than the timeout is restarted,
+    // one due earlier is left to fire and look again (so a block does not restart a timer).
+    uint64_t armedForMs_ = 0;
 };
 
 }  // namespace pm

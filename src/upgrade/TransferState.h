@@ -5,7 +5,6 @@
 namespace pm {
 
 struct TransferState {
-    uint16_t dataArmed = 0;     // 0 after every data send; set by the next tick of timer 1
     uint16_t transferDone = 0;  // set when the last block has been acknowledged
     uint16_t currentBlock = 0;  // block last sent, whose acknowledgement is awaited
     uint16_t lastBlock = 0xFFFF;
@@ -14,14 +13,12 @@ struct TransferState {
     bool lastBlockSent = false;
     uint32_t fileSize = 0;
     uint32_t dataRetries = 0;  // resends of the current block since the last acknowledgement
-    // Kept across resets: the write request's retry state and the byte count have their own
+    // Kept across resets: the write request's retry count and the byte count have their own
     // moments of reset.
-    uint16_t wrqArmed = 0;
     uint32_t wrqRetries = 0;
     uint32_t bytesSent = 0;  // first copies only
 
     void Reset() {
-        dataArmed = 0;
         transferDone = 0;
         currentBlock = 0;
         lastBlock = 0xFFFF;

@@ -1,4 +1,4 @@
-// The TFTP write of the image: packets, retransmission timers, progress and the endings.
+// The TFTP write of the image: packets, resends and giving up, progress and the endings.
 #include <regex>
 
 #include "upgrade/ConfirmUpgrade.h"
@@ -8,7 +8,21 @@
 namespace pm::test {
 namespace {
 
-using Transfer = UpgradeFixture;
+class Transfer : public UpgradeFixture {
+  protected:
+    // The times (from now) at which TFTP packets with this opcode leave during the next ms
+    // milliseconds, stepping the clock one millisecond at a time.
+    std::vector<uint64_t> SendTimes(uint8_t opcode, uint64_t ms) {
+        std::vector<uint64_t> at;
+        size_t count = Tftp(opcode).size();
+        for (uint64_t now = 1; now <= ms; ++now) {
+            t.loop.Advance(1);
+            for (const size_t n = Tftp(opcode).size(); count < n; ++count)
+                at.push_back(now);
+        }
+        return at;
+    }
+};
 
 TEST(TftpPackets, FileNameIsTheLastPathComponent) {
     EXPECT_EQ(TftpFileName("/home/me/fw/fw_v12345.hex"), "fw_v12345.hex");
@@ -39,49 +53,47 @@ TEST_F(Transfer, WriteRequestForAThirteenCharacterNameIs22Bytes) {
     EXPECT_EQ(Tftp()[0].bytes, expected);
 }
 
-TEST_F(Transfer, WriteRequestIsResentFiveTimesThenDeviceNotFound) {
+TEST_F(Transfer, WriteRequestIsResentWithBackOffAndGivenUpAfterNineSeconds) {
     StartTransfer(10);
-    t.loop.Advance(1500);  // the first tick only arms
-    EXPECT_EQ(Tftp(2).size(), 1u);
-    for (size_t resend = 1; resend <= 5; ++resend) {
-        t.loop.Advance(1500);
-        ASSERT_EQ(Tftp(2).size(), 1 + resend);
-    }
-    EXPECT_EQ(statuses.back(), "Device not found");
+    // Nothing measured yet: a second, then backed off to the ceiling.
+    EXPECT_EQ(SendTimes(2, 8999), (std::vector<uint64_t>{1000, 3000, 6000}));
+    EXPECT_TRUE(statuses.empty());
+    t.loop.Advance(1);
+    EXPECT_EQ(statuses, std::vector<std::string>{"Device not found"});
+    EXPECT_EQ(Tftp(2).size(), 4u);
     EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpWriteRequest)));
     EXPECT_FALSE(busy);
     t.loop.Advance(30000);
-    EXPECT_EQ(Tftp().size(), 6u);
+    EXPECT_EQ(Tftp().size(), 4u);
     // A late acknowledgement no longer starts anything.
     Ack(0);
-    EXPECT_EQ(Tftp().size(), 6u);
+    EXPECT_EQ(Tftp().size(), 4u);
 
-    // The armed flag stays: the next transfer resends at its first tick.
+    // Start again: the request leaves at once.
     ASSERT_EQ(session->Transfer().StartTransfer(), 0);
-    t.loop.Advance(1500);
-    EXPECT_EQ(Tftp(2).size(), 8u);
+    EXPECT_EQ(Tftp(2).size(), 5u);
 }
 
-TEST_F(Transfer, DataBlockIsResentEverySecondTickAndGivenUpAfterTenResends) {
+TEST_F(Transfer, BlockIsResentSoonerAndSoonerApartAndGivenUpAfterThirtyOneAndAHalfSeconds) {
     StartTransfer(1500);
     t.loop.Advance(700);
-    Ack(0);  // block 1 leaves; the data timer starts with it
+    Ack(0);  // block 1 leaves; the request's round trip (700 ms) sets its timeout
     ASSERT_EQ(Tftp(3).size(), 1u);
     EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpWriteRequest)));
-    t.loop.Advance(1500);  // arms
-    EXPECT_EQ(Tftp(3).size(), 1u);
-    for (size_t resend = 1; resend <= 10; ++resend) {
-        t.loop.Advance(1500);
-        ASSERT_EQ(Tftp(3).size(), 1 + resend);
-        EXPECT_EQ(BlockOf(Tftp(3).back()), 1);
-        t.loop.Advance(1500);  // arms
-        ASSERT_EQ(Tftp(3).size(), 1 + resend);
+    EXPECT_EQ(session->Transfer().Timeout().TimeoutMs(), 700u + 4 * 350u);
+
+    const std::vector<uint64_t> at = SendTimes(3, kBlockPatienceMs - 1);
+    ASSERT_FALSE(at.empty());
+    EXPECT_EQ(at[0], 2100u);
+    EXPECT_LE(at.size(), RetransmitTimeout::kMaxResends);
+    for (size_t i = 1; i < at.size(); ++i) {
+        EXPECT_EQ(at[i] - at[i - 1], RetransmitTimeout::kCeilingMs) << i;
+        EXPECT_EQ(BlockOf(Tftp(3)[i]), 1);
     }
-    t.loop.Advance(1499);
     EXPECT_TRUE(statuses.empty());
     t.loop.Advance(1);
     EXPECT_EQ(statuses.back(), "Firmware upgrade failed, translate 512/1500 bytes");
-    EXPECT_EQ(Tftp(3).size(), 11u);
+    EXPECT_EQ(Tftp(3).size(), 1 + at.size());
     EXPECT_FALSE(t.loop.TimerRunning(session->Transfer().Timer(TimerId::TftpData)));
     EXPECT_EQ(session->Transfer().State().bytesSent, 0u);
     EXPECT_EQ(closes, 0);  // the form stays open
@@ -89,23 +101,48 @@ TEST_F(Transfer, DataBlockIsResentEverySecondTickAndGivenUpAfterTenResends) {
         LogText(),
         std::regex(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d 10\.0\.0\.5 Firmware upgrade failed, )"
                    R"(translate 512/1500 bytes \r\n)")));
+    t.loop.Advance(60000);
+    EXPECT_EQ(Tftp(3).size(), 1 + at.size());
 }
 
-TEST_F(Transfer, AShorterTimerPeriodKeepsTheSameCadence) {
-    OpenForm();
-    p.upgrade.firmwarePath = Image(1500);
-    session->Transfer().SetTimerPeriod(200);
-    ASSERT_EQ(session->Transfer().StartTransfer(), 0);
-    t.loop.Advance(399);
-    EXPECT_EQ(Tftp(2).size(), 1u);
-    t.loop.Advance(1);  // the second tick resends the write request
-    EXPECT_EQ(Tftp(2).size(), 2u);
+TEST_F(Transfer, OnAQuickLinkALostBlockCostsMillisecondsAndAtMostTwentyResends) {
+    StartTransfer(1500);
+    Ack(0);  // answered at once: the floor
+    ASSERT_EQ(session->Transfer().Timeout().TimeoutMs(), RetransmitTimeout::kFloorMs);
+    const std::vector<uint64_t> at = SendTimes(3, kBlockPatienceMs);
+    EXPECT_EQ(at.front(), RetransmitTimeout::kFloorMs);
+    EXPECT_EQ(at.size(), RetransmitTimeout::kMaxResends);
+    EXPECT_EQ(statuses.back(), "Firmware upgrade failed, translate 512/1500 bytes");
+}
+
+TEST_F(Transfer, AResentBlockGivesNoRoundTripAndTheNextBlockKeepsTheBackOff) {
+    StartTransfer(1500);
+    t.loop.Advance(10);
+    Ack(0);  // 10 ms: srtt 10, rttvar 5, timeout 30 ms
+    ASSERT_EQ(session->Transfer().Timeout().TimeoutMs(), 30u);
+    EXPECT_EQ(SendTimes(3, 50), std::vector<uint64_t>{30});  // block 1 again
+    Ack(1);  // for either copy: no round trip of 50 ms is taken (that would make 70 ms)
+    ASSERT_EQ(Tftp(3).size(), 3u);
+    EXPECT_EQ(BlockOf(Tftp(3).back()), 2);
+    EXPECT_EQ(SendTimes(3, 60), std::vector<uint64_t>{60});  // backed off: 2 x 30
+    Ack(2);
+    // Block 3 was sent once and answered at once: 0 ms, measured again.
+    Ack(3);
+    EXPECT_TRUE(session->Transfer().Finishing());
+    EXPECT_EQ(session->Transfer().Timeout().TimeoutMs(), 34u);  // 8.75 + 4 x 6.25
+}
+
+TEST_F(Transfer, ASwitchThatPausesToWriteFlashStillGetsTheWholeImage) {
+    StartTransfer(1500);
     Ack(0);
-    t.loop.Advance(399);
-    EXPECT_EQ(Tftp(3).size(), 1u);
-    t.loop.Advance(1);
-    ASSERT_EQ(Tftp(3).size(), 2u);
-    EXPECT_EQ(BlockOf(Tftp(3).back()), 1);
+    Ack(1);
+    t.loop.Advance(25000);  // silent while it writes: block 2 is resent, nothing is given up
+    EXPECT_LE(Tftp(3).size(), 2 + RetransmitTimeout::kMaxResends);
+    EXPECT_EQ(statuses.back(), "Upgrade...1024/1500 bytes");
+    Ack(2);
+    Ack(3);
+    EXPECT_TRUE(session->Transfer().Finishing());
+    EXPECT_EQ(BlockOf(Tftp(3).back()), 3);
 }
 
 TEST_F(Transfer, StaleOrDuplicateAcknowledgementsSendNothing) {
@@ -118,16 +155,34 @@ TEST_F(Transfer, StaleOrDuplicateAcknowledgementsSendNothing) {
     Reply({0, 3, 0, 2});
     Reply({0, 4, 0});
     EXPECT_EQ(Tftp(3).size(), 2u);
+    // Nor do they bring the resend forward or put it off.
+    t.loop.Advance(session->Transfer().Timeout().TimeoutMs() - 1);
+    Ack(1);
+    EXPECT_EQ(Tftp(3).size(), 2u);
+    t.loop.Advance(1);
+    ASSERT_EQ(Tftp(3).size(), 3u);
+    EXPECT_EQ(BlockOf(Tftp(3).back()), 2);
     EXPECT_FALSE(session->Transfer().Finishing());  // 65535 is no final block here
     Ack(2);
-    ASSERT_EQ(Tftp(3).size(), 3u);
+    ASSERT_EQ(Tftp(3).size(), 4u);
     EXPECT_EQ(BlockOf(Tftp(3).back()), 3);
+}
+
+TEST_F(Transfer, AnyAcknowledgementPutsTheGiveUpOff) {
+    StartTransfer(1500);
+    Ack(0);
+    t.loop.Advance(20000);
+    Ack(0);  // a late copy: the switch is still there
+    t.loop.Advance(kBlockPatienceMs - 1);
+    EXPECT_TRUE(statuses.empty());
+    t.loop.Advance(1);
+    EXPECT_EQ(statuses.back(), "Firmware upgrade failed, translate 512/1500 bytes");
 }
 
 TEST_F(Transfer, ResentBlockIsNotCountedTwice) {
     StartTransfer(1500);
     Ack(0);
-    t.loop.Advance(3000);  // block 1 again
+    t.loop.Advance(RetransmitTimeout::kFloorMs);  // block 1 again
     ASSERT_EQ(Tftp(3).size(), 2u);
     Ack(1);
     EXPECT_EQ(statuses.back(), "Upgrade...1024/1500 bytes");
@@ -299,7 +354,7 @@ TEST_F(Transfer, FailedBlockSendIsReportedAndRetried) {
     Ack(0);
     EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Firmware upgrade failed."});
     t.net.failKinds.clear();
-    t.loop.Advance(3000);
+    t.loop.Advance(RetransmitTimeout::kFloorMs);
     ASSERT_EQ(Tftp(3).size(), 1u);
     EXPECT_EQ(BlockOf(Tftp(3)[0]), 1);
 }

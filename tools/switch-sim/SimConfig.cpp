@@ -162,6 +162,8 @@ bool ApplySetting(SwitchConfig& c, const std::string& key, const std::string& va
         return number(0, 0xFFFFFFFF, c.seed);
     if (key == "tftp_error_block")
         return number(-1, 0xFFFF, c.tftpErrorBlock);
+    if (key == "tftp_block_ms")
+        return number(0, 10000, c.tftpBlockMs);
     if (key == "loader")
         return ParseBool(value, c.loader) || bad();
     if (key == "silent")

@@ -43,6 +43,7 @@ struct SwitchConfig {
     int tftpReplyLoss = 0;  // share of outgoing TFTP packets dropped
     uint32_t seed = 1;
     int tftpErrorBlock = -1;  // answer this data block with an error packet
+    int tftpBlockMs = 0;      // busy this long storing each data block before it answers
     std::string tftpErrorText = "Flash write error";
 };
 

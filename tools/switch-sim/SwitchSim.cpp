@@ -12,9 +12,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "base/Bytes.h"
 #include "base/WireConstants.h"
@@ -550,6 +552,8 @@ void SwitchSim::HandleTftp(size_t index, const Datagram& d) {
     }
     const auto payload = r.Peek(r.Left());
     s.tftp.data.insert(s.tftp.data.end(), payload.begin(), payload.end());
+    if (s.config.tftpBlockMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(s.config.tftpBlockMs));
     ack(block);
     ++s.tftp.expected;
     if (payload.size() == kTftpBlock)

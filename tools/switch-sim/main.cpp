@@ -48,6 +48,7 @@ Faults:
   loss=PERCENT seed=N (drops that share of incoming packets, reproducibly)
   tftp_reply_loss=PERCENT (drops that share of outgoing TFTP packets, same seed)
   tftp_error_block=N tftp_error_text=... (answers data block N with a TFTP error)
+  tftp_block_ms=N (busy N ms storing each data block, as a switch writing flash)
 
 FILE format: optional base_port=, group=, image_dir= lines, then one [switch] section
 per switch with key=value lines; '#' starts a comment.

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "controls/qt/DrawnImages.h"
 
@@ -152,7 +153,22 @@ void ReportModel::Apply(const ReportChange& change) {
 }
 
 CReportView::CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent)
-    : QTableView(parent), model_(new ReportModel(ctrl, withImages, this)) {
+    : QTableView(parent),
+      model_(new ReportModel(ctrl, withImages, this)),
+      release_(new QTimer(this)) {
+    clock_.start();
+    release_->setSingleShot(true);
+    release_->setTimerType(Qt::PreciseTimer);
+    connect(release_, &QTimer::timeout, this, [this] {
+        pacer_.Release();
+        setUpdatesEnabled(true);  // draws everything held back
+    });
+    // Before the view's own connections, so that a held change requests no paint either.
+    connect(model_, &QAbstractItemModel::dataChanged, this, &CReportView::PaceRepaint);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &CReportView::PaceRepaint);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &CReportView::PaceRepaint);
+    connect(model_, &QAbstractItemModel::modelReset, this, &CReportView::PaceRepaint);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &CReportView::PaceRepaint);
     setModel(model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -201,6 +217,20 @@ CReportView::CReportView(CReportCtrl& ctrl, bool withImages, QWidget* parent)
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CReportView::columnClicked);
+}
+
+void CReportView::PaceRepaint() {
+    const uint64_t now = static_cast<uint64_t>(clock_.elapsed());
+    if (!pacer_.Hold(now))
+        return;
+    setUpdatesEnabled(false);
+    release_->start(static_cast<int>(pacer_.DueMs() - now));
+}
+
+bool CReportView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Paint)
+        pacer_.Painted(static_cast<uint64_t>(clock_.elapsed()));
+    return QTableView::viewportEvent(event);
 }
 
 void CReportView::ApplyColumnWidth(int column) {

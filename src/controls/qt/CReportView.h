@@ -1,14 +1,19 @@
 #pragma once
 // The view of a report list: a QTableView over a table model that reads a CReportCtrl. The
 // model shows each cell's text and the colours a caller chose (the system colours are the
-// palette's), the status image in the first column, the column captions and widths; the view keeps
-// its selection and the model's row states in step both ways, draws grid lines, selects whole rows
-// (several at a time) and swallows the space bar.
+// palette's), the status image in the first column, the column captions and widths; the view
+// keeps its selection and the model's row states in step both ways, draws grid lines, selects
+// whole rows (several at a time) and swallows the space bar. Changes that come faster than a
+// frame are drawn together (RepaintPacer).
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QTableView>
 #include <map>
 
 #include "controls/CReportCtrl.h"
+#include "controls/RepaintPacer.h"
+
+class QTimer;
 
 namespace pm {
 
@@ -63,12 +68,18 @@ class CReportView : public QTableView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     void PullSelectionFromModel();
     void PushSelectionToModel();
     void ApplyColumnWidth(int column);
+    // Any change of the model's rows: held back while the last paint is less than a frame old.
+    void PaceRepaint();
     ReportModel* model_;
+    RepaintPacer pacer_;
+    QElapsedTimer clock_;
+    QTimer* release_;
     bool syncing_ = false;
     int changing_ = 0;  // inside a change of the model's rows or columns
 };

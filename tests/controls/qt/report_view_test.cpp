@@ -88,7 +88,8 @@ TEST_F(ReportViewTest, CellColoursAndStatusImageComeFromTheModel) {
     EXPECT_FALSE(view->model()->data(Index(1, 0), Qt::DecorationRole).isValid());
     EXPECT_FALSE(view->model()->data(Index(0, 1), Qt::DecorationRole).isValid());
 
-    // The rendered view shows the mark.
+    // The rendered view shows the mark, once the changes have been let through to be drawn.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->updatesEnabled(); }, 1000));
     const QImage shot = view->grab().toImage();
     const QRect cell = view->visualRect(Index(0, 0)).translated(view->viewport()->pos());
     bool sawRed = false;
@@ -119,6 +120,38 @@ TEST_F(ReportViewTest, SelectionFollowsTheModelAndTheUserBothWays) {
     ctrl.DeleteItems(kStateAny);
     EXPECT_EQ(view->model()->rowCount(), 0);
     EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
+}
+
+// Counts the paints of a widget.
+class PaintCount : public QObject {
+  public:
+    explicit PaintCount(QWidget* w) { w->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(ReportViewTest, ABurstOfChangesIsDrawnTogetherAndThenInFull) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->updatesEnabled(); }, 1000));
+    PaintCount count(view->viewport());
+    // One change per turn of the loop, as replies arrive: unpaced, each turn would draw.
+    for (int i = 0; i < 200; ++i) {
+        ctrl.SetItemText(i % 4, 2, std::to_string(i));
+        if (i % 2)
+            ctrl.DeleteItem(3);
+        else
+            ctrl.InsertItem(3, "", -1, 3);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LE(count.paints, 20);
+    const int before = count.paints;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return view->updatesEnabled() && count.paints > before; }, 1000));
+    EXPECT_EQ(view->model()->data(Index(2, 2)).toString(), "198");
 }
 
 TEST_F(ReportViewTest, SpaceBarChangesNothing) {
