@@ -66,6 +66,7 @@ TEST_F(ReportViewTest, CellColoursAndStatusImageComeFromTheModel) {
     dark.setColor(QPalette::Base, QColor(20, 20, 20));
     dark.setColor(QPalette::Text, QColor(230, 230, 230));
     view->setPalette(dark);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->updatesEnabled(); }, 1000));
     const QRect plain = view->visualRect(Index(0, 2)).translated(view->viewport()->pos());
     EXPECT_EQ(QColor(view->grab().toImage().pixel(plain.right() - 2, plain.center().y())),
               QColor(20, 20, 20));
