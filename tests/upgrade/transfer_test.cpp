@@ -193,8 +193,7 @@ TEST_F(Transfer, ErrorPacketIsLoggedShownAndClosesTheForm) {
     StartTransfer(1500);
     Ack(0);
     std::vector<uint8_t> error = {0, 5, 0, 3};
-    const std::string text(120, 'E');
-    error.insert(error.end(), text.begin(), text.end());
+    error.resize(error.size() + 120, 'E');
     error.push_back(0);
     Reply(error);
     const std::string shown(99, 'E');
