@@ -93,7 +93,7 @@ void RefreshTick(Program& p) {
             line += ' ';
             line += TextOf(entry.ip_text);
             line += " Not alive \r\n";
-            AppendLogText(p.ui, p.configFolder, line);
+            AppendLogText(p.ui, p.LogFolder(), line);
             entry.row_flag = kRowNotAlive;
             entry.status_mark = kStatusNotAlive;
             DrawMonitorRow(p.lists, p.settings, i);

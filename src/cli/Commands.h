@@ -9,7 +9,8 @@ namespace pm::cli {
 
 struct DiscoverOptions {
     double waitSeconds = 3;
-    bool json = false;
+    bool json = false;       // one array, sorted by MAC
+    bool jsonLines = false;  // one object per line, in the same order
 };
 int RunDiscover(const DiscoverOptions& o);
 
@@ -54,6 +55,7 @@ struct UpgradeOptions {
     std::string image;
     std::string password;
     double timeoutSeconds = 900;
+    bool quiet = false;  // no progress, status or information lines; errors still show
 };
 int RunUpgrade(const UpgradeOptions& o);
 

@@ -2,11 +2,14 @@
 // refresh tick.
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "app/MonitorPolling.h"
 #include "cli/Commands.h"
+#include "cli/DeviceJson.h"
 #include "cli/Engine.h"
+#include "cli/IsoTime.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
 
@@ -24,17 +27,10 @@ void Report(const Program& p, bool json) {
     const int n = p.lists.monitorList.GetItemCount();
     if (json) {
         nlohmann::json tick;
-        tick["time"] = stamp;
+        tick["time"] = IsoTime(std::time(nullptr));
         tick["switches"] = nlohmann::json::array();
-        for (int i = 0; i < n; ++i) {
-            const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
-            tick["switches"].push_back(
-                {{"ip", std::string(TextOf(r.ip_text))},
-                 {"mac", std::string(TextOf(r.mac_text))},
-                 {"system_name", std::string(TextOf(r.system_name))},
-                 {"state", r.status_mark == kStatusNotAlive ? "not alive" : "alive"},
-                 {"missed_polls", r.missed_polls}});
-        }
+        for (int i = 0; i < n; ++i)
+            tick["switches"].push_back(MonitoredToJson(p.lists.monitor[static_cast<size_t>(i)]));
         std::printf("%s\n", tick.dump().c_str());
     } else {
         std::printf("%s\n", stamp);

@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "base/Ui.h"
+#include "storage/FileMessage.h"
 
 namespace pm {
 
@@ -32,7 +34,8 @@ bool AppendLogText(Ui& ui, const std::string& configFolder, std::string_view byt
     const int fd =
         ::open(LogFilePath(configFolder).c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {
-        ui.Notice(kLogOpenError, "Error", Icon::Error, Owner::NoWindow);
+        ui.Notice(WithPath(kLogOpenError, LogFilePath(configFolder), errno), "Error", Icon::Error,
+                  Owner::NoWindow);
         return false;
     }
     size_t done = 0;
@@ -59,7 +62,7 @@ void ViewLog(Ui& ui, const std::string& configFolder) {
     // An editor handed a missing file shows nothing useful: make sure an (empty) log exists.
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        ui.Notice(kLogOpenError, "Error", Icon::Error, Owner::NoWindow);
+        ui.Notice(WithPath(kLogOpenError, path, errno), "Error", Icon::Error, Owner::NoWindow);
         return;
     }
     ::close(fd);

@@ -7,6 +7,7 @@
 
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
+#include "storage/FileMessage.h"
 
 namespace pm {
 namespace {
@@ -93,7 +94,7 @@ std::vector<uint8_t> BuildMonitorFile(const DeviceLists& lists) {
 int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path) {
     if (ReplaceFile(path, BuildMonitorFile(lists)))
         return 0;
-    ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
+    ui.Notice(WithPath(kMonitorSaveFail, path), "Error", Icon::Error);
     return -1;
 }
 

@@ -1,5 +1,6 @@
 #include "storage/SettingsFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include "base/AddressText.h"
 #include "base/FixedText.h"
 #include "base/Ui.h"
+#include "storage/FileMessage.h"
 
 namespace pm {
 namespace {
@@ -204,7 +206,9 @@ std::string SettingsFilePath(const std::string& configFolder) {
 int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
     std::vector<uint8_t> file;
     if (!ReadFile(SettingsFilePath(configFolder), kSettingsFileMax + 1, file)) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        const int error = errno;
+        ui.Notice(WithPath(kSettingsUnreadable, SettingsFilePath(configFolder), error),
+                  "file error", Icon::Error);
         return -1;
     }
     // A file too long to be ours, or not laid out as ours, counts as a corrupt one.
@@ -218,7 +222,7 @@ int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
 bool AppendChecksumTo(Ui& ui, const std::string& path) {
     std::vector<uint8_t> text;
     if (!ReadFile(path, kSettingsStoreMax + 1, text)) {
-        ui.Notice("open file fail", kAppTitle, Icon::None);
+        ui.Notice(WithPath("open file fail", path, errno), kAppTitle, Icon::None);
         return false;
     }
     if (text.size() > kSettingsStoreMax) {
@@ -242,7 +246,7 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
     const std::string path = SettingsFilePath(configFolder);
     std::vector<uint8_t> file;
     if (!ReadFile(path, kSettingsStoreMax, file)) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        ui.Notice(WithPath(kSettingsUnreadable, path, errno), "file error", Icon::Error);
         return;
     }
     if (FoldedSum(file) != 0xFF)
@@ -255,21 +259,21 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
     for (int k = 0; k < 6; ++k) {
         at[k] = text.find(kKeys[k], from);
         if (at[k] == std::string::npos) {
-            ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+            ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
             return;
         }
         from = at[k];
     }
     auto valueAt = [&](int k) { return at[k] + kKeys[k].size(); };
     if (valueAt(5) > text.size() || valueAt(4) >= text.size() || valueAt(2) >= text.size()) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
         return;
     }
     const size_t timerLen = static_cast<size_t>(DigitValue(text[valueAt(2)]));
     const size_t refreshLen = static_cast<size_t>(DigitValue(text[valueAt(4)]));
     const size_t end = valueAt(5) + refreshLen + 2;  // the refresh value and its line end
     if (end > text.size() || valueAt(3) + timerLen > text.size() || value.size() > 9) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
         return;
     }
     text.resize(end);  // the old trailer goes
@@ -298,7 +302,7 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
-            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+            ui.Notice(WithPath("ECF File created fail", temp, errno), kAppTitle, Icon::None);
             return;
         }
         for (char c : text)
@@ -306,7 +310,7 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
         if (!out.flush()) {
             out.close();
             std::filesystem::remove(temp);
-            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+            ui.Notice(WithPath("ECF File created fail", temp), kAppTitle, Icon::None);
             return;
         }
     }
@@ -317,8 +321,9 @@ void StoreSetting(Ui& ui, const std::string& configFolder, std::string_view valu
     }
     std::filesystem::rename(temp, path, ec);
     if (ec) {
+        const int error = ec.value();
         std::filesystem::remove(temp, ec);
-        ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+        ui.Notice(WithPath("ECF File created fail", path, error), kAppTitle, Icon::None);
     }
 }
 

@@ -29,6 +29,10 @@ struct TransferEvents {
     std::function<void(UpgradeOutcome)> failed;
 };
 
+// A data block has left (a resend too): the bytes sent so far of the image's size, and the
+// status text that goes with it (empty when the status stays).
+using TransferProgress = std::function<void(uint32_t sent, uint32_t size, const std::string& text)>;
+
 class TftpTransfer {
   public:
     TftpTransfer(const UpgradeContext& context, TransferEvents events);
@@ -45,6 +49,8 @@ class TftpTransfer {
     void OnTftpTimer(TimerId id);
     void OnTftpDatagram(const uint8_t* data, size_t length);
     void ResetTransfer() { state_.Reset(); }
+    // When set, the per-block status texts go here instead of to the status event.
+    void SetProgressEvent(TransferProgress fn) { progress_ = std::move(fn); }
     // Closing the form: the byte count starts again.
     void ClearBytesSent() { state_.bytesSent = 0; }
 
@@ -63,6 +69,7 @@ class TftpTransfer {
 
   private:
     void SetStatus(const std::string& text);
+    void Progress(const std::string& text);
     void Fail(UpgradeOutcome outcome);
     void AppendUpgradeLog(const std::string& text);
     void OnAck(uint16_t block);
@@ -72,6 +79,7 @@ class TftpTransfer {
 
     UpgradeContext context_;
     TransferEvents events_;
+    TransferProgress progress_;
     TransferState state_;
     std::vector<uint8_t> image_;
     std::string fileName_;

@@ -61,8 +61,10 @@ TEST(EventLog, UnwritableFolderSaysSo) {
     EXPECT_FALSE(AppendLogText(t.ui, missing, "x"));
     ViewLog(t.ui, missing);
     ASSERT_EQ(t.ui.messages.size(), 2u);
-    EXPECT_EQ(t.ui.messages[0],
-              (test::Message{"syslog.log not exit", "Error", Icon::Error, Owner::NoWindow}));
+    // The message names the file and the reason.
+    EXPECT_EQ(t.ui.messages[0], (test::Message{"syslog.log not exit: " + LogFilePath(missing) +
+                                                   ": No such file or directory",
+                                               "Error", Icon::Error, Owner::NoWindow}));
     EXPECT_TRUE(t.ui.opened.empty());
 }
 

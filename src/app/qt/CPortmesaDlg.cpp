@@ -256,10 +256,10 @@ void CPortmesaDlg::OnMenu(int id) {
             reject();
             return;
         case ids::kViewLog:
-            ViewLog(program_.ui, program_.configFolder);
+            ViewLog(program_.ui, program_.LogFolder());
             return;
         case ids::kClearLog:
-            ClearLog(program_.configFolder);
+            ClearLog(program_.LogFolder());
             return;
         case ids::kGroupInterval:
             GroupTimer::Run(program_, this);

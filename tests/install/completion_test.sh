@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Every command and option that portmesa-cli --help-all lists is known to its bash
+# completion, so the completion cannot fall behind the program.
+#   completion_test.sh PORTMESA_CLI COMPLETION_FILE
+set -euo pipefail
+cli=$1 completion=$2
+help=$("$cli" --help-all)
+missing=""
+for option in $(grep -oE -- '(^|[ ,])--[a-z][a-z-]*' <<<"$help" | sed 's/^[ ,]*//' | sort -u); do
+  grep -qE -- "(^|[ \"])${option}([ \")|]|$)" "$completion" || missing+=" $option"
+done
+for command in $(sed -n '/^Subcommands:/,$p' <<<"$help" | grep -E '^[a-z][a-z-]*$'); do
+  grep -q -- "$command" "$completion" || missing+=" $command"
+done
+[ -z "$missing" ] || { echo "FAIL: the completion lacks:$missing" >&2; exit 1; }
+echo "completion knows every option"
