@@ -10,6 +10,8 @@ namespace {
 constexpr uint64_t kInPlaceStepMs = 100;
 constexpr uint64_t kLineStepMs = 1000;
 constexpr std::string_view kLabel = "upgrade ";
+// Rate and time left over less than this would be noise.
+constexpr uint64_t kRateAfterMs = 500;
 
 int TenthOf(uint32_t sent, uint32_t size) {
     return size == 0 ? 10 : static_cast<int>(uint64_t{sent} * 10 / size);
@@ -37,7 +39,7 @@ std::string ProgressText(uint32_t sent, uint32_t size, uint32_t sentAtStart, uin
     std::string text = std::to_string(percent) + "% (" + std::to_string(sent) + "/" +
                        std::to_string(size) + " bytes";
     const uint32_t moved = sent > sentAtStart ? sent - sentAtStart : 0;
-    if (elapsedMs > 0 && moved > 0) {
+    if (elapsedMs >= kRateAfterMs && moved > 0) {
         const double rate = static_cast<double>(moved) * 1000.0 / static_cast<double>(elapsedMs);
         const uint32_t left = size > sent ? size - sent : 0;
         text += ", " + Rate(rate) + ", " +

@@ -11,7 +11,7 @@ namespace pm::cli {
 enum class ProgressStyle { InPlace, Lines };
 
 // "42% (1761280/4194304 bytes, 350 KiB/s, 7 s left)"; rate and time left from the bytes sent
-// since the first report, elapsedMs after it (unknown until some time has passed).
+// since the first report, elapsedMs after it (left out for the first half second).
 std::string ProgressText(uint32_t sent, uint32_t size, uint32_t sentAtStart, uint64_t elapsedMs);
 
 class ProgressReport {

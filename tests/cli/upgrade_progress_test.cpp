@@ -89,7 +89,7 @@ TEST(UpgradeProgress, TextSaysPercentBytesRateAndTimeLeft) {
               "25% (1048576/4194304 bytes, 512 KiB/s, 6 s left)");
     EXPECT_EQ(ProgressText(2097152, 4194304, 0, 1000),
               "50% (2097152/4194304 bytes, 2.0 MiB/s, 1 s left)");
-    EXPECT_EQ(ProgressText(512, 4194304, 512, 0), "0% (512/4194304 bytes)")
+    EXPECT_EQ(ProgressText(8192, 4194304, 512, 100), "0% (8192/4194304 bytes)")
         << "no rate before time has passed";
     EXPECT_EQ(ProgressText(0, 0, 0, 0), "100% (0/0 bytes)");
     EXPECT_EQ(ProgressText(1024, 1024 * 1024, 0, 1000),
