@@ -14,9 +14,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Opening the web page and the event log goes through the desktop's handlers.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Finds the small managed Ethernet switches on every subnet the workstation is on, keeps a \
-polled monitor list of them, changes their addressing, names and password, asks for a DHCP \
-refresh and upgrades their firmware over TFTP: a Qt window (portmesa) and a command-line \
-program for scripts (portmesa-cli).")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Finds the small managed Ethernet switches on every subnet the workstation is
+on, keeps a polled monitor list of them, changes their addressing, names and
+password, asks for a DHCP refresh and upgrades their firmware over TFTP:
+a Qt window (portmesa) and a command-line program for scripts (portmesa-cli).]])
 include(CPack)

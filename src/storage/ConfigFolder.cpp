@@ -61,19 +61,15 @@ void ShowFailure(Ui& ui, std::string_view message, const std::string& path, int 
 
 // mkdir -p with mode 0700 for every folder it makes.
 bool MakeFolders(Ui& ui, const std::string& folder) {
-    std::string prefix;
-    for (const auto& part : std::filesystem::path(folder)) {
-        if (part == "/") {
-            prefix = "/";
-            continue;
-        }
-        if (!prefix.empty() && prefix.back() != '/')
-            prefix += '/';
-        prefix += part.string();
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+    // Each leading part in turn: /a, /a/b, ... and the folder itself.
+    for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string prefix = folder.substr(0, end);
+        if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
             ShowFailure(ui, kFolderCreateFail, prefix, errno);
             return false;
         }
+        if (end == std::string::npos)
+            break;
     }
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {

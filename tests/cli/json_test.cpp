@@ -22,12 +22,13 @@ DeviceRecord Switch() {
     return r;
 }
 
+// Texts are compared as strings: GCC 12 at -O3 warns wrongly inside json's own operator==.
 TEST(Json, KeysOfASwitch) {
     const auto j = DeviceToJson(Switch(), true);
-    EXPECT_EQ(j["mac"], "02:50:4d:00:00:01");
-    EXPECT_EQ(j["mac_bare"], "02504d000001");
+    EXPECT_EQ(j["mac"].get<std::string>(), "02:50:4d:00:00:01");
+    EXPECT_EQ(j["mac_bare"].get<std::string>(), "02504d000001");
     EXPECT_EQ(j["ip_mode"], 1);
-    EXPECT_EQ(j["ip_mode_name"], "DHCP");
+    EXPECT_EQ(j["ip_mode_name"].get<std::string>(), "DHCP");
     EXPECT_EQ(j["group_interval"], 125);
     for (const char* key : {"ip", "mask", "gateway", "product_name", "product_name_raw",
                             "system_name", "location", "protocol_version", "revision", "loader"})
@@ -41,16 +42,16 @@ TEST(Json, KeysOfASwitch) {
     EXPECT_TRUE(s["group_interval"].is_null()) << "the settings show no group interval";
 
     const auto m = MonitoredToJson(Switch());
-    EXPECT_EQ(m["mac"], "02:50:4d:00:00:01");
-    EXPECT_EQ(m["mac_bare"], "02504d000001");
-    EXPECT_EQ(m["state"], "alive");
+    EXPECT_EQ(m["mac"].get<std::string>(), "02:50:4d:00:00:01");
+    EXPECT_EQ(m["mac_bare"].get<std::string>(), "02504d000001");
+    EXPECT_EQ(m["state"].get<std::string>(), "alive");
 }
 
 TEST(Json, BytesThatAreNotUtf8AreReadAsLatin1) {
     DeviceRecord r = Switch();
     SetText(r.location, "Halle \xFF\xE9");
     const auto j = DeviceToJson(r, true);
-    EXPECT_EQ(j["location"], "Halle \xC3\xBF\xC3\xA9");
+    EXPECT_EQ(j["location"].get<std::string>(), "Halle \xC3\xBF\xC3\xA9");
     EXPECT_NO_THROW(j.dump());
 }
 
