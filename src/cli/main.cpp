@@ -6,6 +6,7 @@
 #include <list>
 
 #include "cli/Commands.h"
+#include "cli/HelpFormat.h"
 #include "cli/OptionChecks.h"
 #include "cli/PasswordSource.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", "portmesa-cli " PORTMESA_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+    app.formatter(std::make_shared<pm::cli::CommandListFormatter>());
     std::list<PasswordFile> passwordFiles;
 
     pm::cli::DiscoverOptions discover;
@@ -144,7 +146,9 @@ int main(int argc, char** argv) {
     pm::cli::UpgradeOptions upgrade;
     auto* u = app.add_subcommand("upgrade", "upgrade a switch's firmware over TFTP");
     AddTarget(u, upgrade.target);
-    u->add_option("--image", upgrade.image, "the firmware image (.hex or .bin)")->required();
+    u->add_option("--image", upgrade.image, "the firmware image (.hex or .bin)")
+        ->required()
+        ->check(CLI::ExistingFile);
     AddPasswordFile(passwordFiles, u,
                     u->add_option("--password", upgrade.password,
                                   "the switch's password (not needed in loader mode)"),

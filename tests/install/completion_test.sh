@@ -9,8 +9,9 @@ missing=""
 for option in $(grep -oE -- '(^|[ ,])--[a-z][a-z-]*' <<<"$help" | sed 's/^[ ,]*//' | sort -u); do
   grep -qE -- "(^|[ \"])${option}([ \")|]|$)" "$completion" || missing+=" $option"
 done
-for command in $(sed -n '/^Subcommands:/,$p' <<<"$help" | grep -E '^[a-z][a-z-]*$'); do
+for command in $(sed -n 's/^Command \([a-z][a-z-]*\).*:$/\1/p' <<<"$help"); do
   grep -q -- "$command" "$completion" || missing+=" $command"
 done
 [ -z "$missing" ] || { echo "FAIL: the completion lacks:$missing" >&2; exit 1; }
-echo "completion knows every option"
+[ -n "$command" ] || { echo "FAIL: no command found in --help-all" >&2; exit 1; }
+echo "completion knows every option and command"
