@@ -47,9 +47,9 @@ struct PasswordFile {
     bool required = false;
 };
 
-PasswordFile& AddPasswordFile(std::list<PasswordFile>& all, CLI::App* cmd, CLI::Option* text,
-                              std::string& password, const std::string& name,
-                              const std::string& what, bool required) {
+void AddPasswordFile(std::list<PasswordFile>& all, CLI::App* cmd, CLI::Option* text,
+                     std::string& password, const std::string& name, const std::string& what,
+                     bool required) {
     PasswordFile& f = all.emplace_back();
     f.command = cmd;
     f.text = text;
@@ -60,7 +60,6 @@ PasswordFile& AddPasswordFile(std::list<PasswordFile>& all, CLI::App* cmd, CLI::
                  ->type_name("FILE");
     f.file->excludes(text);
     text->excludes(f.file);
-    return f;
 }
 
 }  // namespace
