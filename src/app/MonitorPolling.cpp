@@ -94,7 +94,7 @@ void RefreshTick(Program& p) {
             line += ' ';
             line += LogSafeText(TextOf(entry.ip_text));
             line += " Not alive \r\n";
-            AppendLogText(p.ui, p.configFolder, line, p.eventLog);
+            AppendLogText(p.ui, p.LogFolder(), line, p.eventLog);
             entry.row_flag = kRowNotAlive;
             entry.status_mark = kStatusNotAlive;
             DrawMonitorRow(p.lists, p.settings, i);

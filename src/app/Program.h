@@ -36,7 +36,9 @@ struct Program {
     Transport& net;
     InterfaceSource& interfaces;
 
-    std::string configFolder;  // the cfg folder beside the executable
+    std::string configFolder;  // define.ecf and monitor.cfg (storage/ConfigFolder)
+    std::string logFolder;     // syslog.log; the config folder when empty
+    const std::string& LogFolder() const { return logFolder.empty() ? configFolder : logFolder; }
     Settings settings;
 
     DeviceLists lists;

@@ -45,7 +45,7 @@ inline UpgradeContext UpgradeContextOf(Program& program) {
         .interfaces = program.interfaces,
         .loop = program.loop,
         .ui = program.ui,
-        .configFolder = program.configFolder,
+        .logFolder = program.LogFolder(),
         .eventLog = program.eventLog,
     };
 }

@@ -9,9 +9,10 @@ namespace pm::cli {
 
 struct DiscoverOptions {
     double waitSeconds = 3;
-    bool json = false;
-    std::string saveFile;  // also write the switches found as a monitor list file
-    bool force = false;    // let saveFile replace an existing file
+    bool json = false;       // one array, sorted by MAC
+    bool jsonLines = false;  // one object per line, in the same order
+    std::string saveFile;    // also write the switches found as a monitor list file
+    bool force = false;      // let saveFile replace an existing file
 };
 int RunDiscover(const DiscoverOptions& o);
 
@@ -72,6 +73,7 @@ struct UpgradeOptions {
     std::string image;
     std::string password;
     double timeoutSeconds = 900;
+    bool quiet = false;  // no progress, status or information lines; errors still show
 };
 int RunUpgrade(const UpgradeOptions& o);
 

@@ -1,7 +1,9 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/DeviceJson.h"
@@ -43,12 +45,22 @@ int RunDiscover(const DiscoverOptions& o) {
         return 1;
     const Program& p = e.program;
     const int n = p.lists.discoveryList.GetItemCount();
-    if (o.json) {
+    if (o.json || o.jsonLines) {
+        // Sorted by MAC, so that two runs over the same switches print the same.
+        std::vector<const DeviceRecord*> found;
+        for (int i = 0; i < n && i < static_cast<int>(kTableSize); ++i)
+            found.push_back(&p.lists.discovery[static_cast<size_t>(i)]);
+        std::stable_sort(found.begin(), found.end(), [](const auto* a, const auto* b) {
+            return TextOf(a->mac_text) < TextOf(b->mac_text);
+        });
         nlohmann::json all = nlohmann::json::array();
-        for (int i = 0; i < n; ++i)
-            all.push_back(DeviceToJson(p.lists.discovery[static_cast<size_t>(i)],
-                                       p.settings.multicast_interface_on_off == 1));
-        std::printf("%s\n", all.dump(2).c_str());
+        for (const DeviceRecord* r : found)
+            all.push_back(DeviceToJson(*r, p.settings.multicast_interface_on_off == 1));
+        if (o.jsonLines)
+            for (const auto& one : all)
+                std::printf("%s\n", one.dump().c_str());
+        else
+            std::printf("%s\n", all.dump(2).c_str());
     } else {
         std::fputs(FormatTable(p.lists.discoveryList).c_str(), stdout);
     }

@@ -12,7 +12,10 @@ namespace pm::cli {
 
 Engine::Engine()
     : network_(ui, loop), program(ui, loop, network_.GetTransport(), network_.Interfaces()) {
-    program.configFolder = ConfigFolderPath();
+    const ConfigFolders folders = ChooseConfigFolders(ThisProcessEnvironment());
+    program.configFolder = folders.config;
+    program.logFolder = folders.state;
+    PrepareConfigFolders(ui, folders);
 }
 
 Engine::~Engine() {

@@ -2,12 +2,15 @@
 // refresh tick.
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "app/MonitorPolling.h"
 #include "base/DeviceText.h"
 #include "cli/Commands.h"
+#include "cli/DeviceJson.h"
 #include "cli/Engine.h"
+#include "cli/IsoTime.h"
 #include "cli/MetricsExport.h"
 #include "storage/EventLog.h"
 #include "storage/MonitorFile.h"
@@ -26,17 +29,10 @@ void Report(const Program& p, bool json) {
     const int n = p.lists.monitorList.GetItemCount();
     if (json) {
         nlohmann::json tick;
-        tick["time"] = stamp;
+        tick["time"] = IsoTime(std::time(nullptr));
         tick["switches"] = nlohmann::json::array();
-        for (int i = 0; i < n; ++i) {
-            const DeviceRecord& r = p.lists.monitor[static_cast<size_t>(i)];
-            tick["switches"].push_back(
-                {{"ip", DecodeDeviceText(TextOf(r.ip_text))},
-                 {"mac", DecodeDeviceText(TextOf(r.mac_text))},
-                 {"system_name", DecodeDeviceText(TextOf(r.system_name))},
-                 {"state", r.status_mark == kStatusNotAlive ? "not alive" : "alive"},
-                 {"missed_polls", r.missed_polls}});
-        }
+        for (int i = 0; i < n; ++i)
+            tick["switches"].push_back(MonitoredToJson(p.lists.monitor[static_cast<size_t>(i)]));
         std::printf("%s\n", tick.dump().c_str());
     } else {
         std::printf("%s\n", stamp);

@@ -22,7 +22,42 @@ std::string OneLine(std::string_view text) {
     return out;
 }
 
+std::string Lower(std::string_view s) {
+    std::string out;
+    for (char c : s)
+        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    return out;
+}
+
+// Captions that only repeat the kind (or the program's name) are left out; one such as
+// "Firmware upgrade failed" says what the text is about and stays in front of it.
+bool CaptionAddsToKind(std::string_view caption) {
+    const std::string c = Lower(Trimmed(caption));
+    return !(c.empty() || c == "error" || c == "warning" || c == "information" ||
+             c == "file error" || c == Lower(kAppTitle));
+}
+
 }  // namespace
+
+std::string_view MessageKind(Icon icon) {
+    switch (icon) {
+        case Icon::Warning:
+            return "warning";
+        case Icon::Information:
+            return "info";
+        case Icon::Error:
+        case Icon::None:  // the plain boxes all report a failure of the settings file
+            break;
+    }
+    return "error";
+}
+
+std::string FormatMessage(std::string_view text, std::string_view caption, Icon icon) {
+    std::string line = std::string(kProgramPrefix) + ": " + std::string(MessageKind(icon)) + ": ";
+    if (CaptionAddsToKind(caption))
+        line.append(Trimmed(caption)).append(": ");
+    return line + OneLine(text);
+}
 
 void StderrUi::Notice(std::string_view text, std::string_view caption, Icon icon, Owner) {
     Show(text, caption, icon, Cause::UserCommand);
@@ -34,10 +69,11 @@ void StderrUi::EventNotice(std::string_view text, std::string_view caption, Icon
 
 void StderrUi::Show(std::string_view text, std::string_view caption, Icon icon, Cause cause) {
     shown_.push_back({std::string(text), std::string(caption), icon, cause});
-    const std::string_view label =
-        Trimmed(caption).empty() ? std::string_view("Message") : Trimmed(caption);
-    std::fprintf(out_, "%.*s: %s\n", static_cast<int>(label.size()), label.data(),
-                 OneLine(text).c_str());
+    if (icon == Icon::Information && !showInfo)
+        return;
+    if (beforeOutput)
+        beforeOutput();
+    std::fprintf(out_, "%s\n", FormatMessage(text, caption, icon).c_str());
     std::fflush(out_);
 }
 

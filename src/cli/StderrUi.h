@@ -1,13 +1,22 @@
 #pragma once
 // The Ui port of the headless front-end: every message goes to standard error as
-// "Caption: text"; no window is ever opened.
+// "portmesa-cli: <kind>: text" (kind error, warning or info, from the icon); no window is
+// ever opened.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/Ui.h"
 
 namespace pm::cli {
+
+inline constexpr std::string_view kProgramPrefix = "portmesa-cli";
+
+// "error", "warning" or "info".
+std::string_view MessageKind(Icon icon);
+// One line: the prefix, the kind, the caption when it says more than the kind, the text.
+std::string FormatMessage(std::string_view text, std::string_view caption, Icon icon);
 
 class StderrUi : public Ui {
   public:
@@ -39,6 +48,11 @@ class StderrUi : public Ui {
     bool Saw(std::string_view text) const;
     // Messages from this index on.
     std::vector<Shown> Since(size_t index) const;
+
+    // Called before each message is printed (a progress line on a terminal ends first).
+    std::function<void()> beforeOutput;
+    // Information messages are recorded but not printed when false (--quiet).
+    bool showInfo = true;
 
   private:
     void Show(std::string_view text, std::string_view caption, Icon icon, Cause cause);

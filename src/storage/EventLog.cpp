@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "base/Ui.h"
+#include "storage/FileMessage.h"
 #include "storage/RegularFile.h"
 
 namespace pm {
@@ -50,7 +51,7 @@ void TellOnce(Ui& ui, EventLogState& state, std::string_view text) {
 std::string OpenLog(const std::string& path, int& fd, struct stat& st) {
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0)
-        return std::string(kLogOpenError);
+        return WithPath(kLogOpenError, path, errno);
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         fd = -1;
@@ -125,7 +126,7 @@ void ViewLog(Ui& ui, const std::string& configFolder) {
     // An editor handed a missing file shows nothing useful: make sure an (empty) log exists.
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        ui.Notice(kLogOpenError, "Error", Icon::Error, Owner::NoWindow);
+        ui.Notice(WithPath(kLogOpenError, path, errno), "Error", Icon::Error, Owner::NoWindow);
         return;
     }
     ::close(fd);

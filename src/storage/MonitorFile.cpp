@@ -2,6 +2,7 @@
 
 #include "inventory/DeviceTables.h"
 #include "inventory/RowBuilders.h"
+#include "storage/FileMessage.h"
 #include "storage/RegularFile.h"
 
 namespace pm {
@@ -101,7 +102,7 @@ int SaveMonitorList(const DeviceLists& lists, Ui& ui, const std::string& path) {
             ui.Notice(NotRegularFileText(path), "Error", Icon::Error);
             return -1;
         default:
-            ui.Notice(kMonitorSaveFail, "Error", Icon::Error);
+            ui.Notice(WithPath(kMonitorSaveFail, path), "Error", Icon::Error);
             return -1;
     }
 }

@@ -31,7 +31,8 @@ FileContents ReadRegularFile(const std::string& path, size_t limit) {
     FileContents out;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        out.status = errno == ENOENT ? FileStatus::Missing : FileStatus::Failed;
+        out.error = errno;
+        out.status = out.error == ENOENT ? FileStatus::Missing : FileStatus::Failed;
         return out;
     }
     struct stat st {};
@@ -48,8 +49,10 @@ FileContents ReadRegularFile(const std::string& path, size_t limit) {
         const ssize_t n = ::read(fd, out.bytes.data() + got, limit - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0) {
             failed = true;
+            out.error = errno;
+        }
         if (n <= 0)
             break;
         got += static_cast<size_t>(n);

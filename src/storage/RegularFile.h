@@ -17,6 +17,7 @@ struct FileContents {
     FileStatus status = FileStatus::Failed;
     std::vector<uint8_t> bytes;  // at most the limit asked for
     uint64_t size = 0;           // the length of the whole file
+    int error = 0;               // errno of a failed open or read
 };
 
 // Opens path without blocking (a FIFO does not wait for a writer), refuses anything but a

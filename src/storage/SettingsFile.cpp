@@ -1,11 +1,13 @@
 #include "storage/SettingsFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
 #include "base/AddressText.h"
 #include "base/FixedText.h"
 #include "base/Ui.h"
+#include "storage/FileMessage.h"
 #include "storage/RegularFile.h"
 
 namespace pm {
@@ -45,7 +47,7 @@ bool ReadSettings(Ui& ui, const std::string& path, size_t limit, std::vector<uin
         case FileStatus::Failed:
             break;
     }
-    ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+    ui.Notice(WithPath(kSettingsUnreadable, path, file.error), "file error", Icon::Error);
     return false;
 }
 
@@ -225,7 +227,7 @@ int LoadSettings(Ui& ui, const std::string& configFolder, Settings& settings) {
 bool AppendChecksumTo(Ui& ui, const std::string& path) {
     FileContents file = ReadRegularFile(path, kSettingsStoreMax + 1);
     if (file.status != FileStatus::Ok) {
-        ui.Notice("open file fail", kAppTitle, Icon::None);
+        ui.Notice(WithPath("open file fail", path, file.error), kAppTitle, Icon::None);
         return false;
     }
     const std::vector<uint8_t>& text = file.bytes;
@@ -265,21 +267,21 @@ int StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value
     for (int k = 0; k < 6; ++k) {
         at[k] = text.find(kKeys[k], from);
         if (at[k] == std::string::npos) {
-            ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+            ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
             return -1;
         }
         from = at[k];
     }
     auto valueAt = [&](int k) { return at[k] + kKeys[k].size(); };
     if (valueAt(5) > text.size() || valueAt(4) >= text.size() || valueAt(2) >= text.size()) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
         return -1;
     }
     const size_t timerLen = static_cast<size_t>(DigitValue(text[valueAt(2)]));
     const size_t refreshLen = static_cast<size_t>(DigitValue(text[valueAt(4)]));
     const size_t end = valueAt(5) + refreshLen + 2;  // the refresh value and its line end
     if (end > text.size() || valueAt(3) + timerLen > text.size() || value.size() > 9) {
-        ui.Notice(kSettingsUnreadable, "file error", Icon::Error);
+        ui.Notice(WithPath(kSettingsUnreadable, path), "file error", Icon::Error);
         return -1;
     }
     text.resize(end);  // the old trailer goes
@@ -321,7 +323,7 @@ int StoreSetting(Ui& ui, const std::string& configFolder, std::string_view value
             ui.Notice(NotRegularFileText(path), "file error", Icon::Error);
             return -1;
         default:
-            ui.Notice("ECF File created fail", kAppTitle, Icon::None);
+            ui.Notice(WithPath("ECF File created fail", path), kAppTitle, Icon::None);
             return -1;
     }
 }

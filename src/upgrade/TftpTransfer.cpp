@@ -47,6 +47,13 @@ void TftpTransfer::SetStatus(const std::string& text) {
         events_.status(text);
 }
 
+void TftpTransfer::Progress(const std::string& text) {
+    if (progress_)
+        progress_(state_.bytesSent, state_.fileSize, text);
+    else if (!text.empty())
+        SetStatus(text);
+}
+
 void TftpTransfer::Fail(UpgradeOutcome outcome) {
     if (events_.failed)
         events_.failed(outcome);
@@ -55,11 +62,11 @@ void TftpTransfer::Fail(UpgradeOutcome outcome) {
 void TftpTransfer::AppendUpgradeLog(const std::string& text) {
     char stamp[20];
     FormatLogTime(stamp);
-    if (!AppendLogText(context_.ui, context_.configFolder, std::string(stamp) + " ",
+    if (!AppendLogText(context_.ui, context_.logFolder, std::string(stamp) + " ",
                        context_.eventLog))
         return;
     // The switch's text can never break the line.
-    AppendLogText(context_.ui, context_.configFolder,
+    AppendLogText(context_.ui, context_.logFolder,
                   AddressToText(context_.watch.targetAddress) + " " + LogSafeText(text) + " \r\n",
                   context_.eventLog);
 }
@@ -124,9 +131,11 @@ void TftpTransfer::SendBlock(uint16_t n) {
     if (count < kTftpBlockSize) {
         state_.lastBlock = state_.currentBlock;
         state_.lastBlockSent = true;
-        SetStatus(Counts("Complete...%ld/%ld bytes", state_.bytesSent, state_.fileSize));
-    } else if (n != 0) {
-        SetStatus(Counts("Upgrade...%ld/%ld bytes", state_.bytesSent, state_.fileSize));
+        Progress(Counts("Complete...%ld/%ld bytes", state_.bytesSent, state_.fileSize));
+    } else {
+        // The first block, when full, changes no status.
+        Progress(n != 0 ? Counts("Upgrade...%ld/%ld bytes", state_.bytesSent, state_.fileSize)
+                        : std::string());
     }
 }
 

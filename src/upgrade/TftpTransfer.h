@@ -35,6 +35,10 @@ struct TransferEvents {
     std::function<void(UpgradeOutcome)> failed;
 };
 
+// A data block has left (a resend too): the bytes sent so far of the image's size, and the
+// status text that goes with it (empty when the status stays).
+using TransferProgress = std::function<void(uint32_t sent, uint32_t size, const std::string& text)>;
+
 class TftpTransfer {
   public:
     TftpTransfer(const UpgradeContext& context, TransferEvents events);
@@ -52,6 +56,8 @@ class TftpTransfer {
     // A reply from fromHostOrder; only the upgrade target's address counts (any port).
     void OnTftpDatagram(const uint8_t* data, size_t length, uint32_t fromHostOrder);
     void ResetTransfer() { state_.Reset(); }
+    // When set, the per-block status texts go here instead of to the status event.
+    void SetProgressEvent(TransferProgress fn) { progress_ = std::move(fn); }
     // Closing the form: the byte count starts again.
     void ClearBytesSent() { state_.bytesSent = 0; }
 
@@ -67,6 +73,7 @@ class TftpTransfer {
 
   private:
     void SetStatus(const std::string& text);
+    void Progress(const std::string& text);
     void Fail(UpgradeOutcome outcome);
     void AppendUpgradeLog(const std::string& text);
     void OnAck(uint16_t block);
@@ -78,6 +85,7 @@ class TftpTransfer {
 
     UpgradeContext context_;
     TransferEvents events_;
+    TransferProgress progress_;
     TransferState state_;
     std::vector<uint8_t> image_;
     std::string fileName_;

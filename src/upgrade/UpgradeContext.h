@@ -27,7 +27,7 @@ struct UpgradeContext {
     InterfaceSource& interfaces;  // the local addresses, for the subnet check
     EventLoop& loop;
     Ui& ui;
-    const std::string& configFolder;  // where the event log is written
+    const std::string& logFolder;  // where the event log is written
     EventLogState& eventLog;
 };
 

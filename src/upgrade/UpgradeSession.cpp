@@ -34,6 +34,9 @@ UpgradeSession::UpgradeSession(const UpgradeContext& context, UpgradeView view)
     if (const DeviceRecord* r = SelectedRecord(context.lists, context.selection))
         loader_ = r->loader == kLoaderMarker;
     context_.watch.sessionOpen = true;
+    transfer_.SetProgressEvent([this](uint32_t sent, uint32_t size, const std::string& text) {
+        OnProgress(sent, size, text);
+    });
 }
 
 UpgradeSession::~UpgradeSession() {
@@ -49,7 +52,21 @@ UpgradeOutcome UpgradeSession::Outcome() const {
     return outcome_;
 }
 
+bool UpgradeSession::Ended() const {
+    switch (Outcome()) {
+        case UpgradeOutcome::None:
+        case UpgradeOutcome::TftpSendFailed:
+            return false;
+        case UpgradeOutcome::DeviceNotFound:
+            return !transfer_.Active();
+        default:
+            return true;
+    }
+}
+
 void UpgradeSession::Confirm() {
+    // The switch has the whole image: what failed before is over, the search decides now.
+    outcome_ = UpgradeOutcome::None;
     // The search outlives a closed form; its result is kept only while the session lives.
     std::weak_ptr<UpgradeSession*> weak = self_;
     ConfirmUpgrade(context_, [weak](UpgradeOutcome outcome) {
@@ -83,6 +100,19 @@ void UpgradeSession::ReportProgress() {
     shownBytes_ = state.bytesSent;
     if (view_.progress)
         view_.progress(state.bytesSent, state.fileSize);
+}
+
+void UpgradeSession::OnProgress(uint32_t sent, uint32_t size, const std::string& text) {
+    if (!progress_) {
+        if (!text.empty())
+            SetStatus(text);
+        ReportProgress();
+        return;
+    }
+    if (!text.empty())
+        status_ = text;
+    progress_(sent, size);
+    SyncBusy();
 }
 
 void UpgradeSession::SyncBusy() {

@@ -52,6 +52,11 @@ class UpgradeSession {
 
     // Opening the form: TFTP replies come here from now on; the transfer starts afresh.
     void Open();
+    // From now on each data block that leaves reports the bytes sent of the image's size
+    // here, in place of the "Upgrade..." and "Complete..." status texts.
+    void ShowProgress(std::function<void(uint32_t sent, uint32_t size)> progress) {
+        progress_ = std::move(progress);
+    }
     // The file chooser; returns the path for the path field (empty when cancelled).
     std::string Browse();
     void Start(std::string_view path, std::string_view password);
@@ -69,6 +74,11 @@ class UpgradeSession {
     // How the upgrade begun by the last Start ended, or the failure it last reported; None
     // while nothing has. A refused password counts from the moment the receiver has seen it.
     UpgradeOutcome Outcome() const;
+    // True once the upgrade begun by the last Start has ended where the form's ends: a
+    // refusal at Start, a failed trigger, a transfer that gave up or that the switch refused,
+    // or the search's result. A send error alone ends nothing (the timers try again), nor
+    // does an unanswered write request while a late acknowledgement carries the transfer on.
+    bool Ended() const;
     const std::string& Status() const { return status_; }
     TftpTransfer& Transfer() { return transfer_; }
     TimerKey TriggerTimer() const { return {this, TimerId::UpgradeTrigger}; }
@@ -76,6 +86,7 @@ class UpgradeSession {
   private:
     void SetStatus(const std::string& text);
     void ReportProgress();
+    void OnProgress(uint32_t sent, uint32_t size, const std::string& text);
     void AttachTftp();
     void SendTry();
     void AfterTries();
@@ -86,6 +97,7 @@ class UpgradeSession {
 
     UpgradeContext context_;
     UpgradeView view_;
+    std::function<void(uint32_t sent, uint32_t size)> progress_;
     TftpTransfer transfer_;
     ListKind list_ = ListKind::Discovery;
     bool loader_ = false;

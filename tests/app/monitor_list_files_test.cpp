@@ -85,7 +85,8 @@ TEST_F(MonitorListFiles, SavesMarkTheListOnlyWhenTheyWrite) {
     t.ui.fileChoices.push_back(t.dir.File("missing/list.cfg"));
     SaveMonitorListToChosenFile(p.lists, p.ui, saved);
     EXPECT_TRUE(Changed());
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail"});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail: " +
+                                                     t.dir.File("missing/list.cfg")});
     t.ui.fileChoices.push_back(t.dir.File("list.cfg"));
     SaveMonitorListToChosenFile(p.lists, p.ui, saved);
     EXPECT_FALSE(Changed());
@@ -140,7 +141,8 @@ TEST_F(MonitorListFiles, QuitAnswers) {
 
     // A save that fails keeps the window open, with the save's own message.
     EXPECT_FALSE(MayQuitAfter(SaveAnswer::Save, p.lists, p.ui, t.dir.File("missing"), saved));
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail"});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail: " +
+                                                     t.dir.File("missing/monitor.cfg")});
     EXPECT_TRUE(MayQuitAfter(SaveAnswer::Save, p.lists, p.ui, p.configFolder, saved));
     EXPECT_EQ(FileRecords(DefaultFile()), 3u);
     EXPECT_FALSE(Changed());

@@ -2,6 +2,7 @@
 // timer's extra polls, the not-alive mark and log line, and coming back.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -13,6 +14,7 @@
 #include "protocol/HandleDatagram.h"
 #include "protocol/ProtocolHeader.h"
 #include "storage/EventLog.h"
+#include "storage/FileMessage.h"
 #include "storage/SettingsFile.h"
 #include "support/MonitoredDevices.h"
 #include "support/TestProgram.h"
@@ -169,7 +171,8 @@ TEST_F(PollingTest, ALogThatCannotBeWrittenIsToldOnceForTheWholeRun) {
     Start();
     RunFor(120 * kSecond);  // two switches, several ticks
     EXPECT_EQ(p.lists.monitor[0].status_mark, 1);
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kLogOpenError)});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{
+                                WithPath(kLogOpenError, LogFilePath(p.LogFolder()), ENOENT)});
 }
 
 TEST_F(PollingTest, EmptyListSendsAndLogsNothing) {

@@ -16,9 +16,10 @@ constexpr Rgb kGreen = MakeRgb(0, 255, 0);
 CReportCtrl ListWith(int columns, int rows) {
     CReportCtrl list;
     for (int c = 0; c < columns; ++c)
-        list.InsertColumn(c, "c" + std::to_string(c));
+        list.InsertColumn(c, std::string("c").append(std::to_string(c)));
     for (int r = 0; r < rows; ++r)
-        list.InsertItem(r, "r" + std::to_string(r), -1, static_cast<uint32_t>(100 + r));
+        list.InsertItem(r, std::string("r").append(std::to_string(r)), -1,
+                        static_cast<uint32_t>(100 + r));
     return list;
 }
 

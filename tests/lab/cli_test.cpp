@@ -12,6 +12,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include "base/AddressText.h"
@@ -94,11 +95,13 @@ class CliLab : public ::testing::Test {
         ASSERT_EQ(sim2_->Error(), "");
     }
 
-    CliRun Cli(const std::string& args) {
+    CliRun Cli(const std::string& args, const std::string& input = "") {
         const std::string out = dir_.File("out.txt"), err = dir_.File("err.txt");
+        const std::string in = dir_.File("in.txt");
+        std::ofstream(in, std::ios::binary | std::ios::trunc) << input;
         const std::string command = "timeout 60 ip netns exec " + lab_->Manager() + " " +
-                                    dir_.File("portmesa-cli") + " " + args + " >" + out + " 2>" +
-                                    err;
+                                    dir_.File("portmesa-cli") + " " + args + " <" + in + " >" +
+                                    out + " 2>" + err;
         const int status = std::system(command.c_str());
         CliRun r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -132,24 +135,35 @@ TEST_F(CliLab, DiscoverJsonListsEverySimulatedSwitch) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto all = nlohmann::json::parse(r.out);
     ASSERT_EQ(all.size(), 2u) << r.out;
-    std::map<std::string, nlohmann::json> byMac;
-    for (const auto& sw : all)
-        byMac[sw["mac"]] = sw;
-    ASSERT_TRUE(byMac.count("02504d000001") && byMac.count("02504d000002")) << r.out;
-    const auto& a = byMac["02504d000001"];
+    // Sorted by MAC, in both forms.
+    EXPECT_EQ(all[0]["mac"], "02:50:4d:00:00:01");
+    EXPECT_EQ(all[0]["mac_bare"], "02504d000001");
+    EXPECT_EQ(all[1]["mac"], "02:50:4d:00:00:02");
+    const auto& a = all[0];
     EXPECT_EQ(a["ip"], "10.201.1.10");
     EXPECT_EQ(a["mask"], "255.255.255.0");
     EXPECT_EQ(a["gateway"], "10.201.1.1");
     EXPECT_EQ(a["product_name"], "QR-VM410/16");
     EXPECT_EQ(a["system_name"], "core-a");
     EXPECT_EQ(a["location"], "rack 1");
-    EXPECT_EQ(a["ip_mode"], "Static");
+    EXPECT_EQ(a["ip_mode"], 0);
+    EXPECT_EQ(a["ip_mode_name"], "Static");
     EXPECT_EQ(a["group_interval"], 125);
     EXPECT_EQ(a["loader"], false);
-    const auto& b = byMac["02504d000002"];
+    const auto& b = all[1];
     EXPECT_EQ(b["ip"], "10.202.1.20");
-    EXPECT_EQ(b["ip_mode"], "DHCP");
+    EXPECT_EQ(b["ip_mode"], 1);
+    EXPECT_EQ(b["ip_mode_name"], "DHCP");
     EXPECT_EQ(b["protocol_version"], "2.001.003");
+
+    // The same objects one per line, for streams.
+    const CliRun lines = Cli("discover --json-lines --wait 1.5");
+    ASSERT_EQ(lines.exitCode, 0) << lines.err;
+    std::istringstream in(lines.out);
+    std::vector<nlohmann::json> each;
+    for (std::string line; std::getline(in, line);)
+        each.push_back(nlohmann::json::parse(line));
+    EXPECT_EQ(nlohmann::json(each), all);
 
     const CliRun table = Cli("discover --wait 1");
     ASSERT_EQ(table.exitCode, 0) << table.err;
@@ -160,13 +174,15 @@ TEST_F(CliLab, DiscoverJsonListsEverySimulatedSwitch) {
 TEST_F(CliLab, SetChecksThePasswordAndReallyChangesTheSwitch) {
     const CliRun wrong = Cli("set --mac 02:50:4d:00:00:01 --password nope --name renamed");
     EXPECT_NE(wrong.exitCode, 0);
-    EXPECT_NE(wrong.err.find("Error: Password incorrect."), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("portmesa-cli: error: Password incorrect.\n"), std::string::npos)
+        << wrong.err;
     EXPECT_EQ(sim1_->Sim().Config(0).systemName, "core-a");
 
+    // The password from standard input, where neither ps nor the history sees it.
     const CliRun right =
-        Cli("set --ip 10.201.1.10 --password secret --name renamed --location attic");
+        Cli("set --ip 10.201.1.10 --password-file - --name renamed --location attic", "secret\n");
     EXPECT_EQ(right.exitCode, 0) << right.err;
-    EXPECT_NE(right.err.find("Information: Set Successful"), std::string::npos) << right.err;
+    EXPECT_NE(right.err.find("portmesa-cli: info: Set Successful"), std::string::npos) << right.err;
     EXPECT_EQ(sim1_->Sim().Config(0).systemName, "renamed");
     EXPECT_EQ(sim1_->Sim().Config(0).location, "attic");
 
@@ -190,6 +206,8 @@ TEST_F(CliLab, MonitorMarksASilencedSwitchNotAlive) {
     for (std::string line; std::getline(lines, line);)
         ticks.push_back(nlohmann::json::parse(line));
     ASSERT_EQ(ticks.size(), 5u) << r.out;
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+    EXPECT_TRUE(std::regex_match(ticks[0]["time"].get<std::string>(), iso)) << ticks[0]["time"];
     const auto& last = ticks.back()["switches"];
     ASSERT_EQ(last.size(), 2u);
     EXPECT_EQ(last[0]["state"], "alive");
@@ -205,7 +223,7 @@ TEST_F(CliLab, UpgradeEndsOnlyWhenTheSwitchIsBack) {
         c.wait2 = 1;
         c.rebootMs = 500;
     });
-    std::vector<uint8_t> image(1500);
+    std::vector<uint8_t> image(100 * 1024 + 300);  // 201 blocks
     for (size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<uint8_t>(i * 7);
     std::ofstream(dir_.File("fw.bin"), std::ios::binary)
@@ -220,8 +238,15 @@ TEST_F(CliLab, UpgradeEndsOnlyWhenTheSwitchIsBack) {
     const CliRun r =
         Cli("upgrade --mac 02504d000001 --image " + dir_.File("fw.bin") + " --password secret");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("Complete...1500/1500 bytes"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Upgrade successful"), std::string::npos) << r.err;
+    // Not a terminal: a line per tenth or per second, never one per block.
+    size_t progressLines = 0;
+    std::istringstream err(r.err);
+    for (std::string line; std::getline(err, line);)
+        progressLines += line.rfind("portmesa-cli: info: upgrade ", 0) == 0;
+    EXPECT_GE(progressLines, 10u) << r.err;
+    EXPECT_LE(progressLines, 20u) << r.err;
+    EXPECT_NE(r.err.find("upgrade 100% (102700/102700 bytes"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("portmesa-cli: info: Upgrade successful"), std::string::npos) << r.err;
     EXPECT_EQ(sim1_->Sim().Image(0), image);
     EXPECT_EQ(sim1_->Sim().ImageName(0), "fw.bin");
 }
@@ -295,12 +320,34 @@ TEST_F(CliLab, AMonitorFileThatIsAFifoIsRefusedAtOnce) {
 }
 
 TEST_F(CliLab, UsageErrorsExitWithTwo) {
-    for (const char* args : {"", "discover --wait abc", "set --password x", "frobnicate", "monitor",
-                             "set --mac 02504d000001 --ip 10.201.1.10 --password x"}) {
+    for (const char* args : {"",
+                             "discover --wait abc",
+                             "discover --wait nan",
+                             "discover --wait 601",
+                             "discover --json --json-lines",
+                             "set --password x",
+                             "frobnicate",
+                             "monitor",
+                             "set --mac 02504d000001 --ip 10.201.1.10 --password x",
+                             "set --mac zz --password x --name n",
+                             "set --ip 10.201.1.10 --password x --new-ip 300.1.1.1",
+                             "set --ip 10.201.1.10 --password x --mask 255.255.0",
+                             "set --ip 10.201.1.10 --password x --group-interval 12a",
+                             "set --ip 10.201.1.10 --name n",
+                             "set --ip 10.201.1.10 --password x --password-file - --name n",
+                             "set --ip 10.201.1.10 --password-file /no/such/file --name n",
+                             "password --ip 10.201.1.10 --password x",
+                             "monitor /dev/null --count -1",
+                             "monitor /dev/null --count 99999999999",
+                             "upgrade --ip 10.201.1.10 --image x --timeout 0"}) {
         const CliRun r = Cli(args);
         EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.err;
-        EXPECT_FALSE(r.err.empty()) << args;
+        EXPECT_EQ(r.err.rfind("portmesa-cli: error: ", 0), 0u) << args << "\n" << r.err;
+        EXPECT_TRUE(r.out.empty()) << args;
     }
+    const CliRun version = Cli("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("portmesa-cli ", 0), 0u) << version.out;
     const CliRun help = Cli("set --help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--new-ip"), std::string::npos);

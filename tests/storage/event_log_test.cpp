@@ -65,8 +65,10 @@ TEST(EventLog, AnUnwritableFolderIsToldOncePerRun) {
     EXPECT_FALSE(AppendLogText(t.ui, missing, "x\r\n", state));
     EXPECT_FALSE(AppendLogText(t.ui, missing, "y\r\n", state));
     ASSERT_EQ(t.ui.messages.size(), 1u);
-    EXPECT_EQ(t.ui.messages[0],
-              (test::Message{"syslog.log not exit", "Error", Icon::Error, Owner::NoWindow}));
+    // The message names the file and the reason.
+    EXPECT_EQ(t.ui.messages[0], (test::Message{"syslog.log not exit: " + LogFilePath(missing) +
+                                                   ": No such file or directory",
+                                               "Error", Icon::Error, Owner::NoWindow}));
     ViewLog(t.ui, missing);
     EXPECT_EQ(t.ui.messages.size(), 2u);
     EXPECT_TRUE(t.ui.opened.empty());

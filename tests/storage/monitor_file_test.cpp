@@ -333,7 +333,8 @@ TEST_F(MonitorFileTest, DialogsProposeTheirNamesAndCancelDoesNothing) {
 TEST_F(MonitorFileTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     AddMonitored(p, MakeDevice("10.1.0.11", 1));
     EXPECT_EQ(SaveMonitorList(p.lists, p.ui, t.dir.File("no/such/folder/x.cfg")), -1);
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail"});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"Save monitor list fail: " +
+                                                     t.dir.File("no/such/folder/x.cfg")});
 
     // A save that can't finish leaves the previous file whole.
     ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);

@@ -234,7 +234,8 @@ TEST_F(SettingsStore, MissingFileOrKeysLeaveTheFileAlone) {
     std::filesystem::remove(path());
     StoreSetting(t.ui, t.program.configFolder, "60", StoredSetting::RefreshTime);
     EXPECT_FALSE(std::filesystem::exists(path()));
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable)});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable) + ": " +
+                                                     path() + ": No such file or directory"});
 
     const std::vector<uint8_t> foreign = FileFromPlain("a=1\r\nb=2\r\n");
     WriteAll(path(), foreign);
@@ -259,7 +260,9 @@ TEST(AppendSettingsChecksum, AcceptsUpTo1024Bytes) {
 
     t.ui.Clear();
     AppendSettingsChecksum(t.ui, t.dir.File("missing.ecf"));
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{"open file fail"});
+    EXPECT_EQ(t.ui.Texts(),
+              std::vector<std::string>{"open file fail: " + t.dir.File("missing.ecf") +
+                                       ": No such file or directory"});
 }
 
 TEST(LoadSettings, ShippedFileLoadsSilently) {
@@ -313,7 +316,9 @@ TEST(LoadSettings, MissingFileIsAFailure) {
     TestProgram t;
     t.program.settings = Settings{};
     EXPECT_EQ(LoadSettings(t.ui, t.program.configFolder, t.program.settings), -1);
-    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable)});
+    EXPECT_EQ(t.ui.Texts(), std::vector<std::string>{std::string(kSettingsUnreadable) + ": " +
+                                                     SettingsFilePath(t.program.configFolder) +
+                                                     ": No such file or directory"});
     EXPECT_EQ(t.program.settings.base_port, 0);
 }
 

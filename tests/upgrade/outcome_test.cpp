@@ -122,6 +122,57 @@ TEST_F(Outcome, TheSearchTellsWhetherTheSwitchCameBack) {
     }
 }
 
+TEST_F(Outcome, EndsOnlyWhereTheFormsUpgradeEnds) {
+    // A block that can't be sent leaves it to the timer: nothing has ended.
+    StartTransfer(1500);
+    Ack(0);
+    t.net.failKinds = {SendKind::Tftp};
+    Ack(1);
+    ASSERT_EQ(t.ui.Texts().back(), "Firmware upgrade failed.");
+    EXPECT_EQ(session->Outcome(), UpgradeOutcome::TftpSendFailed);
+    EXPECT_FALSE(session->Ended());
+    t.net.failKinds.clear();
+    t.loop.Advance(3000);  // the resend gets out
+    Ack(2);
+    Ack(3);
+    EXPECT_FALSE(session->Ended()) << "the pause after the last block, then the search";
+    t.loop.Advance(5000 + 130000);
+    EXPECT_FALSE(session->Ended());
+    p.upgrade.upgradeConfirmed = 1;
+    t.loop.Advance(2000);
+    EXPECT_TRUE(session->Ended());
+    EXPECT_EQ(session->Outcome(), UpgradeOutcome::Succeeded);
+
+    // Write requests that never get out end it once their resends are spent.
+    session.reset();
+    AddDevice(p.lists.discovery, 0, kSwitchIp, "0011223344aa");  // the search emptied it
+    t.net.failKinds = {SendKind::Tftp};
+    OpenForm();
+    p.upgrade.firmwarePath = Image(10);
+    EXPECT_EQ(session->Transfer().StartTransfer(), -1);
+    EXPECT_FALSE(session->Ended());
+    t.loop.Advance(8999);
+    EXPECT_FALSE(session->Ended());
+    t.loop.Advance(1);
+    EXPECT_EQ(session->Outcome(), UpgradeOutcome::DeviceNotFound);
+    EXPECT_TRUE(session->Ended());
+}
+
+TEST_F(Outcome, ProgressInPlaceOfTheBlockStatuses) {
+    std::vector<std::pair<uint32_t, uint32_t>> progress;
+    OpenForm();
+    session->ShowProgress([&](uint32_t sent, uint32_t size) { progress.emplace_back(sent, size); });
+    p.upgrade.firmwarePath = Image(1500);
+    ASSERT_EQ(session->Transfer().StartTransfer(), 0);
+    Ack(0);
+    Ack(1);
+    Ack(2);
+    EXPECT_EQ(progress, (std::vector<std::pair<uint32_t, uint32_t>>{
+                            {512, 1500}, {1024, 1500}, {1500, 1500}}));
+    EXPECT_TRUE(statuses.empty()) << statuses.front();
+    EXPECT_EQ(session->Status(), "Complete...1500/1500 bytes") << "the form's text is kept";
+}
+
 TEST_F(Outcome, ASearchThatOutlivesTheFormStillShowsItsResult) {
     StartTransfer(10);
     Ack(0);

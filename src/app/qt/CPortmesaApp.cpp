@@ -21,7 +21,10 @@ int CPortmesaApp::Run() {
     QtUi ui(loop);
     RealNetwork network(ui, loop);
     Program program(ui, loop, network.GetTransport(), network.Interfaces());
-    program.configFolder = ConfigFolderPath();
+    const ConfigFolders folders = ChooseConfigFolders(ThisProcessEnvironment());
+    program.configFolder = folders.config;
+    program.logFolder = folders.state;
+    PrepareConfigFolders(ui, folders);
 
     CPortmesaDlg* window = nullptr;
     bool refused = false;

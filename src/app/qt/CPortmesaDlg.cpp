@@ -22,8 +22,8 @@
 #include "app/MonitorPolling.h"
 #include "app/ProgramContexts.h"
 #include "app/SocketEvents.h"
-#include "app/qt/WindowPreferences.h"
 #include "app/qt/MonitorStatusLine.h"
+#include "app/qt/WindowPreferences.h"
 #include "config/qt/Add_remoteIP.h"
 #include "config/qt/Change_Password.h"
 #include "config/qt/Configuration_Set.h"
@@ -321,10 +321,10 @@ void CPortmesaDlg::OnMenu(int id) {
             reject();
             return;
         case ids::kViewLog:
-            ViewLog(program_.ui, program_.configFolder);
+            ViewLog(program_.ui, program_.LogFolder());
             return;
         case ids::kClearLog:
-            ClearLog(program_.configFolder);
+            ClearLog(program_.LogFolder());
             return;
         case ids::kGroupInterval:
             GroupTimer::Run(program_, this);

@@ -149,7 +149,7 @@ Lab::~Lab() {
 
 std::string Lab::AddSwitch(int segment, const std::string& cidr) {
     const std::string ns = prefix_ + "s" + tag_ + "x" + std::to_string(switches_.size() + 1);
-    const std::string port = "p" + std::to_string(switches_.size() + 1);
+    const std::string port = std::string("p").append(std::to_string(switches_.size() + 1));
     if (!Sh("ip netns add " + ns)) {
         ok_ = false;
         return ns;
