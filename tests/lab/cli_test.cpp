@@ -289,7 +289,7 @@ TEST_F(CliLab, BytesThatAreNotUtf8NeverAbortTheJsonOutput) {
     EXPECT_EQ(all.size(), static_cast<size_t>(kCrowd) + 2) << r.out;  // nothing lost
     int decoded = 0;
     for (const auto& sw : all) {
-        const auto it = nameOf.find(sw["mac"]);
+        const auto it = nameOf.find(sw["mac_bare"]);
         if (it == nameOf.end())
             continue;
         EXPECT_EQ(sw["system_name"], DecodeDeviceText(it->second));
