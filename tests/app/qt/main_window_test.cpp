@@ -420,12 +420,3 @@ TEST_F(MainWindowTest, CellsTakeThePaletteExceptTheRedOfALoader) {
 
 }  // namespace
 }  // namespace pm
-
-int main(int argc, char** argv) {
-    // Test discovery at build time runs this without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

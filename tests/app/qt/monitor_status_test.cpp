@@ -177,13 +177,4 @@ TEST(DbusNotifier, SendsTheServiceItsNotifyCallAndIsSilentWithoutTheService) {
 }  // namespace
 }  // namespace pm
 
-int main(int argc, char** argv) {
-    // Test discovery at build time runs this without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 #include "monitor_status_test.moc"

@@ -460,11 +460,3 @@ TEST(IpAddressEdit, TypingAndReading) {
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-    // The list of tests is read at build time, where no display may exist.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

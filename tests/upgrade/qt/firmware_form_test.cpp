@@ -122,12 +122,3 @@ TEST_F(FirmwareForm, CancelClosesTheFormAndFreesTheUpgrade) {
 
 }  // namespace
 }  // namespace pm::test
-
-int main(int argc, char** argv) {
-    // Test discovery runs this at build time, without the test's environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
