@@ -485,8 +485,10 @@ TEST_F(UpgradeLab, TransferRateAgainstTheLockStepBound) {
     RecordProperty("bare_round_trip_us", std::to_string(bareUs));
     RecordProperty("session_block_us", std::to_string(sessionUs));
     RecordProperty("percent_of_bound", std::to_string(100 * bareUs / sessionUs));
-    // Loose: only a delay of the size of a timer tick or a file read per block falls this far.
-    EXPECT_GT(bareUs / sessionUs, 0.25);
+    // Loose: what it catches is a delay of the size of a timer tick (a millisecond or more)
+    // per block. The scheduler alone moves the median between about 10 and 70 us, so the
+    // figures above are the measurement and this is only the fault's bound.
+    EXPECT_LT(sessionUs, 1000.0);
 }
 
 }  // namespace
