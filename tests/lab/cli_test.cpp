@@ -18,6 +18,7 @@
 #include "base/AddressText.h"
 #include "base/DeviceText.h"
 #include "inventory/DeviceRecord.h"
+#include "lab/support/CliRun.h"
 #include "lab/support/Lab.h"
 #include "storage/DefaultSettings.h"
 #include "storage/SettingsFile.h"
@@ -26,25 +27,9 @@
 namespace pm {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string ExecutableFolder() {
-    char buffer[4096] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.find_last_of('/'));
-}
+using lab::CliRun;
+using lab::ExecutableFolder;
+using lab::ReadAll;
 
 const std::array<uint8_t, 6> kMac1{0x02, 0x50, 0x4D, 0x00, 0x00, 0x01};
 const std::array<uint8_t, 6> kMac2{0x02, 0x50, 0x4D, 0x00, 0x00, 0x02};

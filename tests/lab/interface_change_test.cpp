@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "inventory/DeviceRecord.h"
+#include "lab/support/CliRun.h"
 #include "lab/support/Lab.h"
 #include "storage/DefaultSettings.h"
 #include "storage/SettingsFile.h"
@@ -25,14 +26,9 @@
 namespace pm {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using lab::ExecutableFolder;
 
-std::string ExecutableFolder() {
-    char buffer[4096] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.find_last_of('/'));
-}
+using Clock = std::chrono::steady_clock;
 
 // Whether process pid has a UDP socket bound to address (network order), from the UDP
 // table of its network namespace.

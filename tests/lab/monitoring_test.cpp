@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "inventory/DeviceRecord.h"
+#include "lab/support/CliRun.h"
 #include "lab/support/Lab.h"
 #include "storage/DefaultSettings.h"
 #include "storage/SettingsFile.h"
@@ -24,27 +25,11 @@
 namespace pm {
 namespace {
 
+using lab::CliRun;
+using lab::ExecutableFolder;
+using lab::ReadAll;
+
 using nlohmann::json;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string ExecutableFolder() {
-    char buffer[4096] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.find_last_of('/'));
-}
 
 // Parses an exposition (a file, or a URL fetched in the namespace) with prometheus_client's
 // own parser and prints what it found as JSON; exits non-zero when it does not parse.
