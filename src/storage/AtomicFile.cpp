@@ -56,7 +56,12 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::string_view by
         return Failure(errno);
     temp = name.data();
 
-    bool ok = ::fchmod(fd, CreationMode()) == 0 && WriteAll(fd, bytes) &&
+    // A file that is replaced keeps its permissions; a new one gets the creation mode.
+    struct stat old {};
+    const bool replacing = existing == ExistingFile::Replace && ::stat(path.c_str(), &old) == 0 &&
+                           S_ISREG(old.st_mode);
+    const mode_t mode = replacing ? (old.st_mode & 07777) : CreationMode();
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) &&
               (durability == Durability::ReadersOnly || ::fsync(fd) == 0);
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {

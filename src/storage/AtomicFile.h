@@ -25,7 +25,8 @@ struct FileWriteResult {
     bool Ok() const { return kind == Kind::Written; }
 };
 
-// The new file gets mode 0644 (less the umask). On failure no temporary file is left behind.
+// A new file gets mode 0644 (less the umask); a replaced one keeps its mode. On failure no
+// temporary file is left behind.
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
                                     ExistingFile existing,
                                     Durability durability = Durability::Synced);

@@ -9,10 +9,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 #include "base/Ui.h"
+#include "storage/AtomicFile.h"
 #include "storage/FileMessage.h"
+#include "storage/RegularFile.h"
 #include "storage/SettingsFile.h"
 
 #ifndef PORTMESA_DATA_FROM_BINDIR
@@ -83,67 +84,6 @@ bool MakeFolders(Ui& ui, const std::string& folder) {
     return true;
 }
 
-bool ReadSmallFile(const std::string& path, std::vector<char>& out, int& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = EINVAL;
-        ::close(fd);
-        return false;
-    }
-    out.resize(kShippedCopyMax);
-    size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = errno;
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    out.resize(got);
-    return true;
-}
-
-// Writes beside the target and renames over it, so a half-written copy never stands there.
-bool WriteNewFile(const std::string& path, const std::vector<char>& bytes, int& error) {
-    const std::string temp = path + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    error = done == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 void CopyShippedSettings(Ui& ui, const ConfigFolders& folders) {
     const std::string target = SettingsFilePath(folders.config);
     struct stat st {};
@@ -152,14 +92,18 @@ void CopyShippedSettings(Ui& ui, const ConfigFolders& folders) {
     if (::lstat(target.c_str(), &st) == 0 || errno != ENOENT)
         return;
     const std::string shipped = SettingsFilePath(folders.data);
-    std::vector<char> bytes;
-    int error = 0;
-    if (!ReadSmallFile(shipped, bytes, error)) {
-        ShowFailure(ui, kShippedSettingsUnreadable, shipped, error);
+    const FileContents file = ReadRegularFile(shipped, kShippedCopyMax);
+    if (file.status != FileStatus::Ok) {
+        ShowFailure(ui, kShippedSettingsUnreadable, shipped,
+                    file.status == FileStatus::NotRegular ? EINVAL : file.error);
         return;
     }
-    if (!WriteNewFile(target, bytes, error))
-        ShowFailure(ui, kSettingsCopyFail, target, error);
+    // Written whole or not at all, and never over a file that appeared meanwhile.
+    const std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()),
+                                 file.bytes.size());
+    const FileWriteResult written = WriteFileAtomically(target, bytes, ExistingFile::Keep);
+    if (written.kind == FileWriteResult::Kind::Failed)
+        ShowFailure(ui, kSettingsCopyFail, target, written.error);
 }
 
 }  // namespace

@@ -6,24 +6,13 @@
 
 #include <cerrno>
 
+#include "storage/AtomicFile.h"
+
 namespace pm {
 namespace {
 
 // More links than this in a chain is a loop.
 constexpr int kMaxLinks = 40;
-
-bool WriteAll(int fd, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -89,27 +78,13 @@ std::string FollowLinks(const std::string& path) {
 FileStatus ReplaceRegularFile(const std::string& path, std::span<const uint8_t> bytes) {
     const std::string target = FollowLinks(path);
     struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
+    if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return FileStatus::NotRegular;
-
-    // The temporary file stands in the target's own folder, so the rename stays within one
-    // file system and replaces the target, not the link.
-    const std::string temp = target + ".part";
-    ::unlink(temp.c_str());
-    const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0)
-        return FileStatus::Failed;
-    if (exists)
-        ::fchmod(fd, mode);  // as it was, whatever the umask
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return FileStatus::Failed;
-    }
-    return FileStatus::Ok;
+    // Written in the target's own folder, so the rename stays within one file system and
+    // replaces the target, not the link.
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return WriteFileAtomically(target, text, ExistingFile::Replace).Ok() ? FileStatus::Ok
+                                                                         : FileStatus::Failed;
 }
 
 std::string NotRegularFileText(std::string_view path) {

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "storage/EventLog.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestProgram.h"
 
 namespace pm {
@@ -74,25 +73,7 @@ TEST(EventLog, AnUnwritableFolderIsToldOncePerRun) {
     EXPECT_TRUE(t.ui.opened.empty());
 }
 
-// Writes past limit bytes fail with EFBIG, as a full disk fails them with ENOSPC.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = saved_;
-        r.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 TEST(EventLog, AFailedWriteIsToldOncePerRunAndLeavesNoBrokenLine) {
     test::TestProgram t;

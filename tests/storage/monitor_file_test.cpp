@@ -11,6 +11,7 @@
 #include "storage/GuardedFifo.h"
 #include "storage/MonitorFile.h"
 #include "storage/RegularFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/MonitoredDevices.h"
 #include "support/TestProgram.h"
 
@@ -339,9 +340,11 @@ TEST_F(MonitorFileTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     // A save that can't finish leaves the previous file whole.
     ASSERT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), 0);
     const auto before = ReadFile(DefaultPath());
-    std::filesystem::create_directory(DefaultPath() + ".part");  // the temporary can't be created
     AddMonitored(p, MakeDevice("10.1.0.12", 2));
-    EXPECT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), -1);
+    {
+        const test::FileSizeLimit full(100);  // the new copy can't be written whole
+        EXPECT_EQ(SaveMonitorList(p.lists, p.ui, DefaultPath()), -1);
+    }
     EXPECT_EQ(ReadFile(DefaultPath()), before);
 }
 
