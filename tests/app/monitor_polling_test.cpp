@@ -16,6 +16,7 @@
 #include "storage/EventLog.h"
 #include "storage/FileMessage.h"
 #include "storage/SettingsFile.h"
+#include "support/AnsweringSwitches.h"
 #include "support/MonitoredDevices.h"
 #include "support/TestProgram.h"
 
@@ -58,26 +59,7 @@ class PollingTest : public ::testing::Test {
     }
 
     // The switch's bare reply (no fields), through the real receiver.
-    void Reply(uint32_t address) {
-        for (int i = 0; i < p.lists.monitorList.GetItemCount(kStateAny); ++i) {
-            const DeviceRecord& e = p.lists.monitor[static_cast<size_t>(i)];
-            if (e.ip != address)
-                continue;
-            ProtocolHeader h;
-            h.major = 2;
-            h.minor = 1;
-            h.revision = 3;
-            h.command = static_cast<uint16_t>(Command::DiscoverReply);
-            h.header_id = p.settings.header_id;
-            for (size_t b = 0; b < 6; ++b)
-                h.device_mac[b] = static_cast<uint8_t>(
-                    std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
-            std::array<uint8_t, kHeaderSize> datagram{};
-            h.Encode(datagram);
-            HandleDatagram(ReceiverOf(p), datagram.data(), datagram.size(), address);
-            return;
-        }
-    }
+    void Reply(uint32_t address) { test::ReplyAsMonitored(p, address); }
 
     std::vector<std::string> LogLines() const {
         std::ifstream in(LogFilePath(p.configFolder), std::ios::binary);

@@ -15,6 +15,29 @@
 
 namespace pm::test {
 
+// A bare reply (no fields) from the monitored switch at this address, through the real
+// receiver; nothing when no monitored switch has that address.
+inline void ReplyAsMonitored(Program& p, uint32_t address) {
+    for (int i = 0; i < p.lists.monitorList.GetItemCount(kStateAny); ++i) {
+        const DeviceRecord& e = p.lists.monitor[static_cast<size_t>(i)];
+        if (e.ip != address)
+            continue;
+        ProtocolHeader h;
+        h.major = 2;
+        h.minor = 1;
+        h.revision = 3;
+        h.command = static_cast<uint16_t>(Command::DiscoverReply);
+        h.header_id = p.settings.header_id;
+        for (size_t b = 0; b < 6; ++b)
+            h.device_mac[b] = static_cast<uint8_t>(
+                std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
+        std::array<uint8_t, kHeaderSize> datagram{};
+        h.Encode(datagram);
+        HandleDatagram(ReceiverOf(p), datagram.data(), datagram.size(), address);
+        return;
+    }
+}
+
 class AnsweringSwitches {
   public:
     static constexpr uint64_t kStepMs = 10;
@@ -56,27 +79,7 @@ class AnsweringSwitches {
     };
 
     // A bare reply (no fields) from the monitored switch at this address.
-    void Reply(uint32_t address) {
-        Program& p = t_.program;
-        for (int i = 0; i < p.lists.monitorList.GetItemCount(kStateAny); ++i) {
-            const DeviceRecord& e = p.lists.monitor[static_cast<size_t>(i)];
-            if (e.ip != address)
-                continue;
-            ProtocolHeader h;
-            h.major = 2;
-            h.minor = 1;
-            h.revision = 3;
-            h.command = static_cast<uint16_t>(Command::DiscoverReply);
-            h.header_id = p.settings.header_id;
-            for (size_t b = 0; b < 6; ++b)
-                h.device_mac[b] = static_cast<uint8_t>(
-                    std::stoi(std::string(TextOf(e.mac_text).substr(2 * b, 2)), nullptr, 16));
-            std::array<uint8_t, kHeaderSize> datagram{};
-            h.Encode(datagram);
-            HandleDatagram(ReceiverOf(p), datagram.data(), datagram.size(), address);
-            return;
-        }
-    }
+    void Reply(uint32_t address) { ReplyAsMonitored(t_.program, address); }
 
     TestProgram& t_;
     uint64_t delayMs_;
