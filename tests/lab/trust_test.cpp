@@ -23,6 +23,7 @@
 #include "inventory/DeviceTables.h"
 #include "inventory/MonitorCommands.h"
 #include "inventory/RowBuilders.h"
+#include "lab/support/CliRun.h"
 #include "lab/support/Hostile.h"
 #include "lab/support/Lab.h"
 #include "protocol/Discover.h"
@@ -38,6 +39,9 @@
 namespace pm {
 namespace {
 
+using lab::CliRun;
+using lab::ReadAll;
+
 constexpr uint16_t kBasePort = 4000;
 constexpr char kGroup[] = "239.1.2.3";
 constexpr uint32_t kHeaderId = 0x54525354;
@@ -51,13 +55,6 @@ constexpr char kPassword[] = "admin";
 
 uint32_t Ip(const char* dotted) {
     return *sim::ParseIp(dotted);
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 sim::SwitchConfig RealSwitch() {
@@ -140,10 +137,6 @@ class TrustLab : public ::testing::Test {
 
     // portmesa-cli from a scratch folder with its own cfg/ (the same settings), run in the
     // manager namespace; its exit code, standard output and standard error.
-    struct CliRun {
-        int exitCode = -1;
-        std::string out, err;
-    };
     CliRun RunCli(const std::string& args) {
         if (!std::filesystem::exists(dir_.File("portmesa-cli"))) {
             char exe[4096] = {};
@@ -164,8 +157,8 @@ class TrustLab : public ::testing::Test {
                                            .c_str());
         CliRun run;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(dir_.File("out.txt"));
-        run.err = ReadText(dir_.File("err.txt"));
+        run.out = ReadAll(dir_.File("out.txt"));
+        run.err = ReadAll(dir_.File("err.txt"));
         return run;
     }
 
@@ -292,7 +285,7 @@ TEST_F(TrustLab, ATftpErrorFromAnotherAddressDoesNotAbortTheTransfer) {
     ASSERT_TRUE(RunTransferToItsEnd(8000)) << session_->Status();
     EXPECT_TRUE(Sim().Image(0) == image) << "the image arrived byte for byte";
     EXPECT_TRUE(ui_.messages.empty()) << ui_.messages.front().text;
-    EXPECT_EQ(ReadText(LogFilePath(P().configFolder)), "");
+    EXPECT_EQ(ReadAll(LogFilePath(P().configFolder)), "");
 }
 
 TEST_F(TrustLab, MarkupEscapesAndLineBreaksFromTheNetworkStayInertText) {
@@ -323,7 +316,7 @@ TEST_F(TrustLab, MarkupEscapesAndLineBreaksFromTheNetworkStayInertText) {
     EXPECT_EQ(session_->Outcome(), UpgradeOutcome::DeviceError);
     ASSERT_EQ(ui_.messages.size(), 1u);
     EXPECT_EQ(ui_.messages[0].text, "bad\u240d\u240a01/01/2030 00:00:00 10.0.0.1 forged");
-    const std::string log = ReadText(LogFilePath(P().configFolder));
+    const std::string log = ReadAll(LogFilePath(P().configFolder));
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find(" 10.201.1.10 bad\\r\\n01/01/2030 00:00:00 10.0.0.1 forged \r\n"),
               std::string::npos)
@@ -355,7 +348,7 @@ TEST_F(TrustLab, ASavedMonitorListHoldsNoPasswordTheSwitchReported) {
     loop_.RunUntil([&] { return P().lists.monitor[0].answered == 1; }, 3000);
     ASSERT_EQ(P().lists.monitor[0].answered, 1);
     SaveMonitorListDefault(P().lists, P().ui, P().configFolder);
-    const std::string file = ReadText(MonitorFilePath(P().configFolder));
+    const std::string file = ReadAll(MonitorFilePath(P().configFolder));
     ASSERT_EQ(file.size(), kRecordSize);
     EXPECT_EQ(file.find("Hunter2pw"), std::string::npos);
     EXPECT_EQ(TextOf(P().lists.monitor[0].password), "");
